@@ -1,0 +1,149 @@
+# shellcheck shell=bash
+# Helpers for end-to-end tests that run Windows programs under Wine on a private Xvfb.
+# Source it (`source tests/e2e/wine-env.sh`), then call wine_env_start. Safe under `set -euo pipefail`.
+# Each test gets its own prefix, display and wineserver, so tests can run in parallel.
+
+WINE=${WINE:-/usr/lib/wine/wine64}
+# The server binary itself: the /usr/bin wrapper forces -p0, which would override our persistence.
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+
+_wine_env_xvfb_pid=""
+_wine_env_prefix=""
+_wine_env_watchdog_pid=""
+
+wine_env_log() { printf 'wine-env: %s\n' "$*" >&2; }
+
+# wine_env_start: fresh prefix + Xvfb + persistent wineserver; cleaned up on exit.
+wine_env_start() {
+    local base=${TMPDIR:-/tmp}
+    _wine_env_prefix=$(mktemp -d "$base/wine-e2e.XXXXXX")
+    export WINEPREFIX=$_wine_env_prefix
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINESERVER
+
+    _wine_env_install_trap
+
+    # -displayfd lets Xvfb pick a free display itself; it claims it through the /tmp/.X$n-lock
+    # file with an atomic link, so parallel tests never race for a number.
+    local fdfile="$_wine_env_prefix/.displayfd"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" </dev/null >/dev/null 2>"$_wine_env_prefix/.xvfb.log" &
+    _wine_env_xvfb_pid=$!
+    local i n=""
+    for ((i = 0; i < 200; i++)); do
+        n=$(tr -dc '0-9' <"$fdfile" 2>/dev/null || true)
+        # The number is written once the server accepts connections; a trailing newline marks it complete.
+        if [[ -n $n ]] && [[ $(wc -l <"$fdfile") -ge 1 ]]; then break; fi
+        if ! kill -0 "$_wine_env_xvfb_pid" 2>/dev/null; then
+            wine_env_log "Xvfb died: $(cat "$_wine_env_prefix/.xvfb.log" 2>/dev/null)"
+            return 1
+        fi
+        n=""
+        sleep 0.05
+    done
+    if [[ -z $n ]]; then wine_env_log "Xvfb did not report a display"; return 1; fi
+    export DISPLAY=:$n
+
+    # A watchdog cleans up if this shell is killed without running its EXIT trap (e.g. a CTest timeout's
+    # SIGKILL). Its output goes nowhere, so it never keeps a test runner's pipes open.
+    local parent=$$ xpid=$_wine_env_xvfb_pid prefix=$_wine_env_prefix
+    (
+        while kill -0 "$parent" 2>/dev/null; do sleep 2; done
+        WINEPREFIX=$prefix "$WINESERVER" -k 2>/dev/null || true
+        kill "$xpid" 2>/dev/null || true
+        case $prefix in */wine-e2e.*) rm -rf -- "$prefix" ;; esac
+    ) </dev/null >/dev/null 2>&1 &
+    _wine_env_watchdog_pid=$!
+
+    # Persistent server: each later program then starts in a fraction of the usual time.
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1
+    if ! "$WINE" wineboot -i </dev/null >/dev/null 2>&1; then
+        wine_env_log "wineboot failed"; return 1
+    fi
+    # Without a window manager Wine waits ~2 s for every window change unless windows are unmanaged;
+    # undecorated windows get Wine-drawn title bars, which screenshots then show.
+    local v
+    for v in Managed Decorated; do
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$v" /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 ||
+            { wine_env_log "reg add $v failed"; return 1; }
+    done
+}
+
+# Chains in front of any EXIT trap already set instead of replacing it.
+_wine_env_install_trap() {
+    local old
+    old=$(trap -p EXIT)
+    if [[ $old == *wine_env_stop* ]]; then return 0; fi
+    if [[ -n $old ]]; then
+        eval "set -- $old"        # trap -- 'CMD' EXIT
+        # shellcheck disable=SC2064
+        trap "wine_env_stop; $3" EXIT
+    else
+        trap wine_env_stop EXIT
+    fi
+    # Turn signals into a normal exit so the EXIT trap runs (unless the caller handles them).
+    [[ -n $(trap -p INT) ]] || trap 'exit 130' INT
+    [[ -n $(trap -p TERM) ]] || trap 'exit 143' TERM
+}
+
+# wine_env_stop: idempotent teardown of what wine_env_start made.
+wine_env_stop() {
+    if [[ -n $_wine_env_prefix ]]; then
+        WINEPREFIX=$_wine_env_prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+    fi
+    if [[ -n $_wine_env_xvfb_pid ]]; then
+        kill "$_wine_env_xvfb_pid" 2>/dev/null || true
+        wait "$_wine_env_xvfb_pid" 2>/dev/null || true
+        _wine_env_xvfb_pid=""
+    fi
+    if [[ -n $_wine_env_watchdog_pid ]]; then
+        kill "$_wine_env_watchdog_pid" 2>/dev/null || true
+        wait "$_wine_env_watchdog_pid" 2>/dev/null || true
+        _wine_env_watchdog_pid=""
+    fi
+    if [[ -n $_wine_env_prefix ]]; then
+        rm -rf -- "$_wine_env_prefix"
+        _wine_env_prefix=""
+    fi
+    return 0
+}
+
+# wine_run_bg VAR PROGRAM [ARGS...]: start a Windows program in the background; its pid goes into VAR.
+# Call it in the test's own shell (not in $(...)), so wine_wait can collect the exit status.
+wine_run_bg() {
+    local __var=$1
+    shift
+    "$WINE" "$@" </dev/null &
+    printf -v "$__var" '%s' "$!"
+}
+
+# wine_wait PID SECONDS: wait for a program from wine_run_bg; returns its exit status,
+# or 124 after killing it when it outlives SECONDS.
+wine_wait() {
+    local pid=$1 secs=$2 ticks rc=0
+    ticks=$(awk -v s="$secs" 'BEGIN { printf "%d", s * 20 }')
+    while kill -0 "$pid" 2>/dev/null; do
+        if ((ticks-- <= 0)); then
+            wine_env_log "process $pid still running after ${secs}s; killing it"
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+            return 124
+        fi
+        sleep 0.05
+    done
+    wait "$pid" || rc=$?
+    return "$rc"
+}
+
+# winpath UNIXPATH: the Windows spelling of a Unix path (Wine maps Z: to /).
+winpath() {
+    local p=$1
+    [[ $p == /* ]] || p=$PWD/$p
+    p=Z:$p
+    printf '%s\n' "${p//\//\\}"
+}
+
+# bmp_to_png IN OUT
+bmp_to_png() {
+    convert "$1" "$2"
+}
