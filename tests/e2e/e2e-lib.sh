@@ -1,0 +1,70 @@
+# shellcheck shell=bash
+# Shared steps of the installer's end-to-end scenarios: a Wine environment, scratch
+# folders, the GUI driver, and checks that name the failing line.
+set -euo pipefail
+export LC_ALL=C
+E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$E2E_DIR/wine-env.sh"
+
+BIN=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
+INSTALL_EXE=$BIN/install.exe
+STANDIN_EXE=$BIN/standin.exe
+GUIDRIVER=$BIN/guidriver.exe
+SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")
+FAILURES=0
+trap 'rm -rf -- "$SCRATCH"' EXIT
+wine_env_start
+
+# fail MESSAGE: records a failure with the caller's line and goes on.
+fail() {
+    echo "FAIL (${BASH_SOURCE[1]##*/}:${BASH_LINENO[0]}): $*" >&2
+    FAILURES=$((FAILURES + 1))
+}
+
+# expect_eq ACTUAL EXPECTED WHAT
+expect_eq() {
+    [[ $1 == "$2" ]] || { echo "FAIL (${BASH_SOURCE[1]##*/}:${BASH_LINENO[0]}): $3: got '$1', expected '$2'" >&2; FAILURES=$((FAILURES + 1)); }
+}
+
+# expect_missing PATH / expect_file PATH
+expect_missing() { [[ ! -e $1 ]] || { echo "FAIL (${BASH_SOURCE[1]##*/}:${BASH_LINENO[0]}): $1 exists" >&2; FAILURES=$((FAILURES + 1)); }; }
+expect_file() { [[ -f $1 ]] || { echo "FAIL (${BASH_SOURCE[1]##*/}:${BASH_LINENO[0]}): $1 missing" >&2; FAILURES=$((FAILURES + 1)); }; }
+
+# drive NAME: runs the GUI driver on the step script read from standard input.
+drive() {
+    local script=$SCRATCH/$1.steps
+    cat >"$script"
+    echo "--- $1"
+    if ! (cd "$SCRATCH" && "$WINE" "$GUIDRIVER" "$(winpath "$script")"); then
+        echo "FAIL (${BASH_SOURCE[1]##*/}:${BASH_LINENO[0]}): scenario $1" >&2
+        FAILURES=$((FAILURES + 1))
+    fi
+}
+
+# medium NAME: a fresh installation medium folder holding install.exe; prints its path.
+medium() {
+    local dir=$SCRATCH/$1
+    mkdir -p "$dir"
+    cp "$INSTALL_EXE" "$dir/install.exe"
+    printf '%s\n' "$dir"
+}
+
+# standin PATH [EXITCODE]: places the stand-in program at PATH (e.g. .../dorvik.exe).
+standin() {
+    cp "$STANDIN_EXE" "$1"
+    rm -f "$1.log"
+    if [[ -n ${2:-} ]]; then printf '%s' "$2" >"$1.exitcode"; fi
+}
+
+# The three licence texts as the dialog shows them, for comparing with License.txt.
+LICENSE_STEPS='dump-text 1008 notice.txt
+dump-text 1009 terms.txt
+dump-text 1010 copyright.txt'
+
+finish() {
+    if ((FAILURES)); then
+        echo "$FAILURES check(s) failed" >&2
+        exit 1
+    fi
+    echo "all checks passed"
+}
