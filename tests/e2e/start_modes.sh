@@ -8,7 +8,7 @@ MW=$(winpath "$M")
 TITLE="Velmora License Agreement"
 
 for switch in /Embedding -Embedding /automation -AUTOMATION; do
-    drive "switch$switch" <<STEPS
+    drive "switch${switch//\//_}" <<STEPS
 cd $MW
 start install.exe $switch
 exit-code 0

@@ -20,6 +20,9 @@ wine_env_start() {
     export WINEPREFIX=$_wine_env_prefix
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine takes its Windows locale from the Unix one: a German host would get German button
+    # captions and another code page. Pin US English unless the caller chose otherwise.
+    export LC_ALL=${WINE_ENV_LOCALE:-C.UTF-8}
     export WINESERVER
 
     _wine_env_install_trap
@@ -67,17 +70,24 @@ wine_env_start() {
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$v" /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 ||
             { wine_env_log "reg add $v failed"; return 1; }
     done
+
+    # Keep one idle Windows process alive: once the last one exits, Wine winds down the desktop
+    # process, and the next program to start stalls ~10 s while a new one fails to reach RpcSs.
+    # cmd.exe waits forever on a FIFO it holds open both ways; wineserver -k ends it.
+    local fifo="$_wine_env_prefix/.keeper"
+    mkfifo "$fifo"
+    "$WINE" cmd.exe <>"$fifo" >/dev/null 2>&1 &
 }
 
 # Chains in front of any EXIT trap already set instead of replacing it.
 _wine_env_install_trap() {
-    local old
+    local old parts
     old=$(trap -p EXIT)
     if [[ $old == *wine_env_stop* ]]; then return 0; fi
     if [[ -n $old ]]; then
-        eval "set -- $old"        # trap -- 'CMD' EXIT
+        eval "parts=($old)"       # trap -- 'CMD' EXIT
         # shellcheck disable=SC2064
-        trap "wine_env_stop; $3" EXIT
+        trap "wine_env_stop; ${parts[2]}" EXIT
     else
         trap wine_env_stop EXIT
     fi
