@@ -61,6 +61,13 @@ LICENSE_STEPS='dump-text 1008 notice.txt
 dump-text 1009 terms.txt
 dump-text 1010 copyright.txt'
 
+# The fatal box for a License.txt that cannot be created, answered with OK.
+LICENSE_OPEN_FAILED_STEPS='box install
+expect-box-text The following System Error occurred:{LF} Unable to Open License file Fatal Error Occurred. Exit Installation
+expect-buttons OK
+expect-icon exclamation
+press OK'
+
 finish() {
     if ((FAILURES)); then
         echo "$FAILURES check(s) failed" >&2

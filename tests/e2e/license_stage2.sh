@@ -89,11 +89,7 @@ cd $MW
 start install.exe $(winpath "$MISSING")
 window $TITLE
 press OK
-box install
-expect-box-text The following System Error occurred:{LF} Unable to Open License file Fatal Error Occurred. Exit Installation
-expect-buttons OK
-expect-icon exclamation
-press OK
+$LICENSE_OPEN_FAILED_STEPS
 exit-code 0
 STEPS
 expect_missing "$MISSING"
@@ -109,9 +105,7 @@ cd $MW
 start install.exe $(winpath "$INST")
 window $TITLE
 press OK
-box install
-expect-box-text The following System Error occurred:{LF} Unable to Open License file Fatal Error Occurred. Exit Installation
-press OK
+$LICENSE_OPEN_FAILED_STEPS
 exit-code 0
 STEPS
 expect_eq "$(cat "$INST/License.txt")" "old agreement" "read-only License.txt"

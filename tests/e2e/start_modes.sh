@@ -38,9 +38,7 @@ cd $MW
 start install.exe "$(winpath "$INST")"
 window $TITLE
 press OK
-box install
-expect-box-text The following System Error occurred:{LF} Unable to Open License file Fatal Error Occurred. Exit Installation
-press OK
+$LICENSE_OPEN_FAILED_STEPS
 exit-code 0
 STEPS
 expect_eq "$(ls -A "$INST")" "dorvik.exe" "quoted directory"
