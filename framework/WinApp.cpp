@@ -46,19 +46,6 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const {
     return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(nIDResource));
 }
 
-UINT AfxDefaultMessageBoxIcon(UINT nType) {
-    if (nType & MB_ICONMASK) return 0;
-    switch (nType & MB_TYPEMASK) {
-    case MB_OK:
-    case MB_OKCANCEL:
-    case MB_YESNO:
-    case MB_YESNOCANCEL:
-        return MB_ICONEXCLAMATION;
-    default:
-        return 0;
-    }
-}
-
 HWND AfxGetSafeOwner(CWnd* pParent) {
     HWND hWnd = pParent ? pParent->m_hWnd : nullptr;
     if (!hWnd) {

@@ -56,8 +56,6 @@ const char* AfxGetAppName();
 // thread, else the last active popup of the main window.
 HWND AfxGetSafeOwner(CWnd* pParent);
 
-// With no icon named, OK and Yes/No boxes get the exclamation icon, Abort/Retry/Ignore none.
-UINT AfxDefaultMessageBoxIcon(UINT nType);
 int AfxMessageBox(const char* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
 

@@ -1,10 +1,11 @@
 #include "InstallApp.h"
 #include "Error.h"
+#include "InstallDirDlg.h"
+#include "Spawn.h"
 #include "StartMode.h"
 #include "config/LicenseDlg.h"
 #include "res/resource.h"
 #include "services/InstallFile.h"
-#include <process.h>
 
 CInstallApp theApp;
 
@@ -17,14 +18,6 @@ BOOL RunSecondStage() {
     return TRUE;
 }
 }  // namespace
-
-intptr_t RunAndWait(const CString& strPath) {
-    // The C runtime joins the vector unquoted; a quoted name keeps a path with blanks one
-    // program name, so the child sees no arguments.
-    CString strArg0 = strPath.Find(' ') >= 0 ? "\"" + strPath + "\"" : strPath;
-    const char* argv[] = {strArg0, nullptr};
-    return _spawnv(_P_WAIT, strPath, argv);
-}
 
 BOOL CInstallApp::InitInstance() {
     if (!AfxOleInit()) {
@@ -54,8 +47,12 @@ BOOL CInstallApp::InitInstance() {
         if (dlgLicense.DoModal() == IDCANCEL) return FALSE;
 
         if (bFirstStage) {
+            CInstallDirDlg dlgDir;
             // The start directory is the current directory after the licence dialog.
-            CInstallFile::InitDirectories("");
+            CInstallFile::InitDirectories(dlgDir.m_strDir);
+            m_pMainWnd = &dlgDir;
+            dlgDir.DoModal();  // all of the first stage's work runs in its OK handler
+            m_pMainWnd = nullptr;
             return FALSE;
         }
         RunSecondStage();

@@ -9,6 +9,34 @@ public:
     CInstallFile();
     ~CInstallFile() override;
 
+    // Cuts a fileList.txt line at "@" as the C runtime's tokeniser does (runs of "@" separate
+    // like one, leading ones are skipped, nothing is trimmed) and stores fields 1 to 5.
+    // Throws CError (severity 1) when a field does not fit.
+    void ParseLine(char* pszLine);
+    void SetSrcDir(const char* pszText);
+    void SetAppDir(const char* pszText);
+    void SetShared(const char* pszText) { m_bShared = pszText[0] == '1' && pszText[1] == '\0'; }
+    void SetFileName(const char* pszText);
+    // The effective directories: a blank (or, for the application directory, an empty)
+    // field stands for the installation directory or the start directory.
+    const char* GetAppDir() const;
+    const char* GetSrcDir() const;
+
+    // Asks the version-installation service where the file belongs; throws CError.
+    void FindDestination();
+    // Installs the file there, forced or not; throws CError.
+    void Install(BOOL bForce);
+    // Loads and registers the type library INSTDIR\name; throws CError (severity 1).
+    void RegisterTypeLibrary();
+
+    char m_szDestDir[kPathBuf];
+    char m_szCurDir[kPathBuf];
+    char m_szSrcFile[kPathBuf];
+    char m_szDestFile[kPathBuf];
+    BOOL m_bShared;
+    char m_szAppDir[kPathBuf];
+    char m_szSrcDir[kPathBuf];
+
     // Captures the Windows, system and current directories, then sets the installation
     // directory. FALSE, with the installation directory unchanged, when it is too long.
     static BOOL InitDirectories(CString strInstDir);

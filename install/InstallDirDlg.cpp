@@ -1,0 +1,151 @@
+#include "InstallDirDlg.h"
+#include "Error.h"
+#include "InstallLists.h"
+#include "Spawn.h"
+#include "config/LicenseDlg.h"
+#include "res/resource.h"
+#include "services/InstallFile.h"
+#include <cstdio>
+#include <memory>
+
+namespace {
+const char kDefaultDir[] = "c:\\Program Files\\Velmora\\";
+const char kNote[] = "Directory will be created if it does not exist";
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using ListFile = std::unique_ptr<std::FILE, FileCloser>;
+
+void ShowError(const CError& error) { AfxMessageBox(error.GetErrorText(), MB_OK); }
+}  // namespace
+
+CInstallDirDlg::CInstallDirDlg(CWnd* pParent)
+    : CDialog(IDD, pParent), m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)) {}
+
+void CInstallDirDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_INSTALL_DIR, m_strDir);
+    DDX_Text(pDX, IDC_INSTALL_NOTE, m_strNote);
+}
+
+BOOL CInstallDirDlg::OnInitDialog() {
+    m_strDir = kDefaultDir;
+    m_strNote = kNote;
+    CDialog::OnInitDialog();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    return TRUE;
+}
+
+BOOL CInstallDirDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR& result) {
+    switch (msg) {
+    case WM_PAINT:
+        if (!IsIconic()) return FALSE;
+        OnPaint();
+        result = 0;
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void CInstallDirDlg::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC hdc = ::BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hdc), 0);
+    int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    ::GetClientRect(m_hWnd, &rect);
+    int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    ::DrawIcon(hdc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CInstallDirDlg::OnOK() {
+    UpdateData(TRUE);
+    if (m_strDir.GetLength() > kMaxPathChars) {
+        // Nothing has been done yet: the user may correct the entry.
+        AfxMessageBox(IDS_DIR_TOO_LONG);
+        return;
+    }
+    CInstallFile::SetInstallDir(m_strDir);
+
+    if (InstallFiles() && RegisterTypeLibraries() && RunDefaultSetup()) {
+        if (RegisterAutomationServer()) {
+            AfxMessageBox(IDS_REENTER_NOTICE);
+            StartSetupProgram();  // a Setup.exe that fails to start goes unreported
+        } else {
+            AfxMessageBox(IDS_INSTALL_FAILED);
+        }
+    }
+    CDialog::OnOK();
+}
+
+BOOL CInstallDirDlg::InstallFiles() {
+    if (!CInstallFile::CreateInstallDir()) {
+        AfxMessageBox(IDS_CANNOT_CREATE_DIR);
+        return FALSE;
+    }
+    // The agreement accepted at the start goes into the directory as soon as it exists.
+    try {
+        CLicenseDlg::WriteLicenseFile(CInstallFile::GetInstallDir());
+    } catch (const CError& error) {
+        ShowError(error);
+        return FALSE;
+    }
+
+    ListFile list(std::fopen("fileList.txt", "r"));
+    if (!list) return TRUE;
+    return ForEachListLine(list.get(), [this](char* pszLine) {
+        CInstallFile file;
+        try {
+            file.ParseLine(pszLine);
+            file.FindDestination();
+        } catch (const CError& error) {
+            ShowError(error);
+            return FALSE;
+        }
+        return InstallListedFile(file);
+    });
+}
+
+BOOL CInstallDirDlg::InstallListedFile(CInstallFile& file) {
+    return ::InstallListedFile([&file](BOOL bForce) { file.Install(bForce); },
+                               [](const CError& error, UINT nType) { return AfxMessageBox(error.GetErrorText(), nType); });
+}
+
+BOOL CInstallDirDlg::RegisterTypeLibraries() {
+    ListFile list(std::fopen("regList.txt", "r"));
+    if (!list) return TRUE;
+    return ForEachListLine(list.get(), [](char* pszLine) {
+        StripLineEnd(pszLine);
+        CInstallFile file;
+        try {
+            file.SetFileName(pszLine);
+            file.RegisterTypeLibrary();
+        } catch (const CError& error) {
+            ShowError(error);
+            return FALSE;
+        }
+        return TRUE;
+    });
+}
+
+BOOL CInstallDirDlg::RunDefaultSetup() {
+    return TRUE;  // the default setup dialog comes here
+}
+
+BOOL CInstallDirDlg::RegisterAutomationServer() {
+    // Plain concatenation: the default directory's trailing backslash gives a doubled one.
+    return RunAndWait(CInstallFile::GetInstallDir() + "\\dorvik.exe") != -1;
+}
+
+BOOL CInstallDirDlg::StartSetupProgram() {
+    return StartProgram(CInstallFile::GetCurrDir() + "\\Setup.exe") != -1;
+}
