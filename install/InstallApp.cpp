@@ -3,19 +3,38 @@
 #include "InstallDirDlg.h"
 #include "Spawn.h"
 #include "StartMode.h"
+#include "config/DefaultSetupDlg.h"
 #include "config/LicenseDlg.h"
+#include "config/SetupText.h"
 #include "res/resource.h"
 #include "services/InstallFile.h"
 
 CInstallApp theApp;
 
 namespace {
-// Second stage: register the automation server by running it from the installation directory.
-BOOL RunSecondStage() {
+// Makes a dialog the main window while it lives, so no message box shown after it (an error
+// it threw included) is given a destroyed owner.
+class MainWindowScope {
+public:
+    MainWindowScope(CWnd*& pMainWnd, CWnd* pWnd) : m_pMainWnd(pMainWnd) { m_pMainWnd = pWnd; }
+    ~MainWindowScope() { m_pMainWnd = nullptr; }
+    MainWindowScope(const MainWindowScope&) = delete;
+    MainWindowScope& operator=(const MainWindowScope&) = delete;
+
+private:
+    CWnd*& m_pMainWnd;
+};
+
+// Second stage: register the automation server by running it from the installation
+// directory, then ask for the product's settings. Throws CError from the dialog's OK.
+void RunSecondStage(CWnd*& pMainWnd) {
+    CDefaultSetupDlg dlgSetup;
+    dlgSetup.SetDefaults(kDefaultCharacterDir, kDefaultOfficeDir, CInstallFile::GetInstallDir());
+    MainWindowScope mainWnd(pMainWnd, &dlgSetup);
     // Plain concatenation: a directory ending in a backslash gives a doubled one, which the system accepts.
     CString strServer = CInstallFile::GetInstallDir() + "\\dorvik.exe";
-    if (RunAndWait(strServer) == -1) return FALSE;
-    return TRUE;
+    if (RunAndWait(strServer) == -1) return;  // ends silently: no server, no settings
+    dlgSetup.DoModal();  // OK writes Setup.txt; Cancel writes nothing
 }
 }  // namespace
 
@@ -50,12 +69,11 @@ BOOL CInstallApp::InitInstance() {
             CInstallDirDlg dlgDir;
             // The start directory is the current directory after the licence dialog.
             CInstallFile::InitDirectories(dlgDir.m_strDir);
-            m_pMainWnd = &dlgDir;
+            MainWindowScope mainWnd(m_pMainWnd, &dlgDir);
             dlgDir.DoModal();  // all of the first stage's work runs in its OK handler
-            m_pMainWnd = nullptr;
             return FALSE;
         }
-        RunSecondStage();
+        RunSecondStage(m_pMainWnd);
     } catch (const CError& error) {
         AfxMessageBox(error.GetErrorText(), MB_OK);
     }

@@ -2,7 +2,9 @@
 #include "Error.h"
 #include "InstallLists.h"
 #include "Spawn.h"
+#include "config/DefaultSetupDlg.h"
 #include "config/LicenseDlg.h"
+#include "config/SetupText.h"
 #include "res/resource.h"
 #include "services/InstallFile.h"
 #include <cstdio>
@@ -138,7 +140,15 @@ BOOL CInstallDirDlg::RegisterTypeLibraries() {
 }
 
 BOOL CInstallDirDlg::RunDefaultSetup() {
-    return TRUE;  // the default setup dialog comes here
+    CDefaultSetupDlg dlgSetup(this);
+    dlgSetup.SetDefaults(kDefaultCharacterDir, kDefaultOfficeDir, CInstallFile::GetInstallDir());
+    try {
+        dlgSetup.DoModal();  // Cancel there does not stop the installation
+    } catch (const CError& error) {
+        ShowError(error);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CInstallDirDlg::RegisterAutomationServer() {

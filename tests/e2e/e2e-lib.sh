@@ -10,10 +10,12 @@ BIN=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 INSTALL_EXE=$BIN/install.exe
 STANDIN_EXE=$BIN/standin.exe
 GUIDRIVER=$BIN/guidriver.exe
+FIXTURES=$BIN/fixtures
 SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")
 FAILURES=0
 trap 'rm -rf -- "$SCRATCH"' EXIT
 wine_env_start
+DRIVE_C=$WINEPREFIX/drive_c
 
 # fail MESSAGE: records a failure with the caller's line and goes on.
 fail() {
@@ -67,6 +69,44 @@ expect-box-text The following System Error occurred:{LF} Unable to Open License 
 expect-buttons OK
 expect-icon exclamation
 press OK'
+
+# wait_for_file PATH [SECONDS]: for what a program started without waiting writes.
+wait_for_file() {
+    local i
+    for ((i = 0; i < ${2:-5} * 10; i++)); do
+        [[ -s $1 ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# typelib_path LIBID VERSION: the path a registered type library is recorded under, or nothing.
+typelib_path() {
+    "$WINE" reg query "HKCR\\TypeLib\\$1\\$2\\0\\win64" /ve 2>/dev/null </dev/null |
+        sed -n 's/^ *(Default) *REG_SZ *//p' | tr -d '\r'
+}
+
+# The first stage up to the installation directory dialog, started in DIR.
+first_stage_steps() {
+    printf '%s\n' "cd $(winpath "$1")" "start install.exe" "window Velmora License Agreement" "press OK" \
+        "window Install Velmora"
+}
+
+# A message box of the installer's with exactly TEXT and an OK button, answered.
+ok_box_steps() {
+    printf '%s\n' "box install" "expect-box-text $1" "expect-buttons OK" "expect-icon exclamation" "press OK"
+}
+
+# The system-error message of a CError as the installer shows it.
+error_text() {
+    local prompt
+    case $1 in
+    0) prompt="Do you want to Continue Installation" ;;
+    2) prompt="Do you want to continue installing this File" ;;
+    *) prompt="Fatal Error Occurred. Exit Installation" ;;
+    esac
+    printf 'The following System Error occurred:{LF} %s %s' "$2" "$prompt"
+}
 
 finish() {
     if ((FAILURES)); then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # First stage (empty command line): the licence dialog comes first; until the installation
 # directory is known nothing is written, neither in the start directory nor at a drive root.
+# After OK the installation directory dialog follows; Cancel there ends the program.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 
 TITLE="Velmora License Agreement"
@@ -8,6 +9,8 @@ DRIVE_C=$WINEPREFIX/drive_c
 
 for answer in Cancel OK; do
     M=$(medium "stage1-$answer")
+    then_steps=""
+    [[ $answer == OK ]] && then_steps=$'window Install Velmora\npress Cancel'
     standin "$M/Setup.exe"
     before_c=$(ls -A "$DRIVE_C")
     drive "stage1-$answer" <<STEPS
@@ -16,6 +19,7 @@ start install.exe
 window $TITLE
 expect-text 0xFFFF TERMS AND CONDITIONS
 press $answer
+$then_steps
 exit-code 0
 absent install 1
 STEPS
@@ -31,6 +35,8 @@ cd $(winpath "$M")
 start install.exe{SP}{SP}{SP}
 window $TITLE
 press OK
+window Install Velmora
+press Cancel
 exit-code 0
 STEPS
 expect_eq "$(ls -A "$M")" "install.exe" "start directory after blanks-only command line"

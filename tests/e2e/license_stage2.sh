@@ -6,6 +6,9 @@ source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 M=$(medium medium)
 MW=$(winpath "$M")
 TITLE="Velmora License Agreement"
+# After dorvik the default setup dialog follows; its own scenarios are in default_setup.sh.
+SETUP_CANCEL_STEPS='window Velmora Default Setup
+press Cancel'
 
 # Cancel, Escape and the close box: nothing written, dorvik not run, nothing else shown.
 for how in "press Cancel" "key ESCAPE" "close"; do
@@ -39,6 +42,7 @@ expect-style 1 0x000F 0x0001
 $LICENSE_STEPS
 shot license.bmp
 press OK
+$SETUP_CANCEL_STEPS
 exit-code 0
 STEPS
 expect_eq "$(cat "$INST/dorvik.exe.log")" "ran|" "dorvik run"
@@ -61,21 +65,26 @@ cd $MW
 start install.exe $(winpath "$INST")\\
 window $TITLE
 key RETURN
+$SETUP_CANCEL_STEPS
 exit-code 0
 STEPS
 cmp -s "$INST/License.txt" "$SCRATCH/expected-license" || fail "License.txt with a trailing backslash"
 expect_eq "$(cat "$INST/dorvik.exe.log" 2>/dev/null)" "ran|" "dorvik run from a directory ending in a backslash"
 
-# No dorvik.exe, or one that ends with -1: the installer ends silently.
+# No dorvik.exe, or one that ends with -1: the installer ends silently. Any other exit code
+# goes on to the default setup dialog.
 for code in none -1 3; do
     INST=$SCRATCH/dorvik-$code
     mkdir -p "$INST"
     [[ $code == none ]] || standin "$INST/dorvik.exe" "$code"
+    next="absent Velmora Default Setup 1"
+    [[ $code != 3 ]] || next=$SETUP_CANCEL_STEPS
     drive "stage2-dorvik-$code" <<STEPS
 cd $MW
 start install.exe $(winpath "$INST")
 window $TITLE
 press OK
+$next
 exit-code 0
 absent install 1
 STEPS

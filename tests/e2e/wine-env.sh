@@ -30,6 +30,7 @@ wine_env_start() {
     # -displayfd lets Xvfb pick a free display itself; it claims it through the /tmp/.X$n-lock
     # file with an atomic link, so parallel tests never race for a number.
     local fdfile="$_wine_env_prefix/.displayfd"
+    : >"$fdfile"  # exists before Xvfb's redirection does, so the first read finds it
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" </dev/null >/dev/null 2>"$_wine_env_prefix/.xvfb.log" &
     _wine_env_xvfb_pid=$!
     local i n=""
