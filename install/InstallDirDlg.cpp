@@ -20,6 +20,8 @@ struct FileCloser {
 using ListFile = std::unique_ptr<std::FILE, FileCloser>;
 
 void ShowError(const CError& error) { AfxMessageBox(error.GetErrorText(), MB_OK); }
+
+int AskWithMessageBox(const CError& error, UINT nType) { return AfxMessageBox(error.GetErrorText(), nType); }
 }  // namespace
 
 CInstallDirDlg::CInstallDirDlg(CWnd* pParent)
@@ -104,39 +106,13 @@ BOOL CInstallDirDlg::InstallFiles() {
 
     ListFile list(std::fopen("fileList.txt", "r"));
     if (!list) return TRUE;
-    return ForEachListLine(list.get(), [this](char* pszLine) {
-        CInstallFile file;
-        try {
-            file.ParseLine(pszLine);
-            file.FindDestination();
-        } catch (const CError& error) {
-            ShowError(error);
-            return FALSE;
-        }
-        return InstallListedFile(file);
-    });
-}
-
-BOOL CInstallDirDlg::InstallListedFile(CInstallFile& file) {
-    return ::InstallListedFile([&file](BOOL bForce) { file.Install(bForce); },
-                               [](const CError& error, UINT nType) { return AfxMessageBox(error.GetErrorText(), nType); });
+    return InstallFileList(list.get(), AskWithMessageBox);
 }
 
 BOOL CInstallDirDlg::RegisterTypeLibraries() {
     ListFile list(std::fopen("regList.txt", "r"));
     if (!list) return TRUE;
-    return ForEachListLine(list.get(), [](char* pszLine) {
-        StripLineEnd(pszLine);
-        CInstallFile file;
-        try {
-            file.SetFileName(pszLine);
-            file.RegisterTypeLibrary();
-        } catch (const CError& error) {
-            ShowError(error);
-            return FALSE;
-        }
-        return TRUE;
-    });
+    return RegisterTypeLibraryList(list.get(), AskWithMessageBox);
 }
 
 BOOL CInstallDirDlg::RunDefaultSetup() {

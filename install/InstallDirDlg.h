@@ -3,8 +3,6 @@
 #pragma once
 #include "../framework/Dialog.h"
 
-class CInstallFile;
-
 class CInstallDirDlg : public CDialog {
 public:
     enum { IDD = 102 };
@@ -19,8 +17,6 @@ public:
     BOOL RunDefaultSetup();
     BOOL RegisterAutomationServer();
     BOOL StartSetupProgram();
-    // One located entry of fileList.txt, with the silent forced retry and the questions.
-    BOOL InstallListedFile(CInstallFile& file);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -24,3 +24,12 @@ using AskUser = std::function<int(const CError& error, UINT nType)>;
 // failed forced attempt is put to the user: severity 0 Abort/Retry/Ignore, severity 2
 // Yes/No, severity 1 OK. TRUE when the list may go on.
 BOOL InstallListedFile(const InstallAttempt& install, const AskUser& ask);
+
+// Installs every entry of an open fileList.txt in order: parse, locate, then the policy
+// above. A failure to parse or locate an entry is shown with OK and stops the list. TRUE
+// when the whole list was handled. (Windows: it calls the version-installation service.)
+BOOL InstallFileList(std::FILE* pList, const AskUser& ask);
+
+// Registers every type library an open regList.txt names; the first failure is shown with
+// OK and stops the list.
+BOOL RegisterTypeLibraryList(std::FILE* pList, const AskUser& ask);

@@ -13,6 +13,9 @@ _wine_env_watchdog_pid=""
 
 wine_env_log() { printf 'wine-env: %s\n' "$*" >&2; }
 
+# reg_esc TEXT: TEXT as a string value of a REGEDIT4 file (backslashes and quotes escaped).
+reg_esc() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
+
 # wine_env_start: fresh prefix + Xvfb + persistent wineserver; cleaned up on exit.
 wine_env_start() {
     local base=${TMPDIR:-/tmp}
@@ -61,8 +64,10 @@ wine_env_start() {
 
     # Persistent server: each later program then starts in a fraction of the usual time.
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
-    if ! "$WINE" wineboot -i </dev/null >/dev/null 2>&1; then
-        wine_env_log "wineboot failed"; return 1
+    # The first program creates and boots the prefix; booting it again would leave a second
+    # service manager, and RpcSs (COM activation of local servers) would never start.
+    if ! "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1; then
+        wine_env_log "creating the prefix failed"; return 1
     fi
     # Without a window manager Wine waits ~2 s for every window change unless windows are unmanaged;
     # undecorated windows get Wine-drawn title bars, which screenshots then show.

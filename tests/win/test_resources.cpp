@@ -26,6 +26,19 @@ void ExpectItems(const DialogTemplate& t, const DialogItem (&expected)[N]) {
     }
 }
 
+// The dialog's own caption, size, font and frame; visible is whether it shows itself.
+void ExpectDialog(const DialogTemplate& t, const char* caption, int cx, int cy, bool visible) {
+    ASSERT_TRUE(t.found) << caption;
+    EXPECT_EQ(t.caption, caption);
+    EXPECT_EQ((std::vector<int>{t.cx, t.cy}), (std::vector<int>{cx, cy}));
+    EXPECT_EQ(t.fontName, "MS Sans Serif");
+    EXPECT_EQ(t.pointSize, 8);
+    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    EXPECT_EQ(t.style & frame, frame);
+    EXPECT_EQ(t.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    EXPECT_EQ((t.style & WS_VISIBLE) != 0, visible);
+}
+
 TEST(Resources, StringTable) {
     EXPECT_EQ(LoadText(IDP_OLE_INIT_FAILED),
               "OLE initialization failed.  Make sure that the OLE libraries are the correct version.");
@@ -40,15 +53,8 @@ TEST(Resources, IconIsThere) {
 
 TEST(Resources, InstallDirDialogTemplate) {
     DialogTemplate t = LoadDialogTemplate(::GetModuleHandleA(nullptr), IDD_INSTALL_DIR);
-    ASSERT_TRUE(t.found);
     EXPECT_EQ(IDD_INSTALL_DIR, 102);
-    EXPECT_EQ(t.caption, "Install Velmora");
-    EXPECT_EQ((std::vector<int>{t.cx, t.cy}), (std::vector<int>{230, 108}));
-    EXPECT_EQ(t.fontName, "MS Sans Serif");
-    EXPECT_EQ(t.pointSize, 8);
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU;
-    EXPECT_EQ(t.style & frame, frame);
-    EXPECT_EQ(t.style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    ExpectDialog(t, "Install Velmora", 230, 108, true);
     EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW)) << "shown on the task bar";
 
     const DWORD child = WS_CHILD | WS_VISIBLE;
@@ -64,15 +70,7 @@ TEST(Resources, InstallDirDialogTemplate) {
 
 TEST(Resources, LicenseDialogTemplate) {
     DialogTemplate t = LoadDialogTemplate(::GetModuleHandleA(nullptr), IDD_LICENSE);
-    ASSERT_TRUE(t.found);
-    EXPECT_EQ(t.caption, "Velmora License Agreement");
-    EXPECT_EQ(t.cx, 351);
-    EXPECT_EQ(t.cy, 290);
-    EXPECT_EQ(t.fontName, "MS Sans Serif");
-    EXPECT_EQ(t.pointSize, 8);
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    EXPECT_EQ(t.style & frame, frame);
-    EXPECT_EQ(t.style & (WS_VISIBLE | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    ExpectDialog(t, "Velmora License Agreement", 351, 290, false);
 
     const DWORD child = WS_CHILD | WS_VISIBLE;
     const DWORD box = child | WS_TABSTOP | WS_BORDER | ES_MULTILINE | ES_READONLY | WS_VSCROLL;
@@ -88,14 +86,7 @@ TEST(Resources, LicenseDialogTemplate) {
 }
 TEST(Resources, DefaultSetupDialogTemplate) {
     DialogTemplate t = LoadDialogTemplate(::GetModuleHandleA(nullptr), IDD_DEFAULT_SETUP);
-    ASSERT_TRUE(t.found);
-    EXPECT_EQ(t.caption, "Velmora Default Setup");
-    EXPECT_EQ((std::vector<int>{t.cx, t.cy}), (std::vector<int>{358, 218}));
-    EXPECT_EQ(t.fontName, "MS Sans Serif");
-    EXPECT_EQ(t.pointSize, 8);
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    EXPECT_EQ(t.style & frame, frame);
-    EXPECT_EQ(t.style & (WS_VISIBLE | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    ExpectDialog(t, "Velmora Default Setup", 358, 218, false);
 
     const DWORD child = WS_CHILD | WS_VISIBLE;
     const DWORD edit = child | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;

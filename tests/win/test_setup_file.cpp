@@ -68,5 +68,15 @@ TEST(SetupFile, RefusedFileStaysAsItWas) {
     EXPECT_EQ(ErrorOf(readOnly), "Unable to Open Setup file");
     EXPECT_EQ(ReadText(dir / "Setup.txt"), "kept");
     EXPECT_EQ(ListDir(dir.path()), "Setup.txt");
+
+    // Held open by another program without sharing: refused, and still as it was.
+    ASSERT_TRUE(::SetFileAttributesA((dir / "Setup.txt").c_str(), FILE_ATTRIBUTE_NORMAL));
+    HANDLE lock = ::CreateFileA((dir / "Setup.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    DefaultDialog locked(dir.path());
+    EXPECT_EQ(ErrorOf(locked), "Unable to Open Setup file");
+    ::CloseHandle(lock);
+    EXPECT_EQ(ReadText(dir / "Setup.txt"), "kept");
+    EXPECT_EQ(ListDir(dir.path()), "Setup.txt");
 }
 }  // namespace

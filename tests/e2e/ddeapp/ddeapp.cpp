@@ -6,9 +6,10 @@
 //   /service:NAME   the service (default "DdeApp")      /topic:NAME   the topic (default "System")
 //   /delay:MS       wait this long before serving        /refuse       answer every execute "not processed"
 //   /mute           never serve (it only waits, for /life or until killed)
+//   /slow:MS        take this long over each execute before answering
 //   /life:MS        end after this long (default: never)
 // Any other word (a document, say) is only logged. The execute command "[quit]" ends the
-// program after it has been acknowledged. A GUI-subsystem program: whoever starts it may wait
+// program after it has been acknowledged; "[disconnect]" ends that conversation from this side. A GUI-subsystem program: whoever starts it may wait
 // for it to become idle.
 #include <windows.h>
 #include <ddeml.h>
@@ -38,12 +39,14 @@ std::string Text(HSZ hsz) {
 
 struct Options {
     std::string service = "DdeApp", topic = "System";
-    DWORD delay = 0, life = 0;
+    DWORD delay = 0, life = 0, slow = 0;
     bool mute = false;
 };
 Options g_opt;
 
-HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
+const UINT WM_APP_DISCONNECT = WM_APP + 1;
+
+HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV hConv, HSZ hsz1, HSZ, HDDEDATA data, ULONG_PTR, ULONG_PTR) {
     switch (type) {
     case XTYP_CONNECT: {
         std::string topic = Text(hsz1);
@@ -57,8 +60,11 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ, HDDEDATA data,
         if (size) ::DdeGetData(data, reinterpret_cast<LPBYTE>(&command[0]), size, 0);
         command.resize(std::strlen(command.c_str()));
         Log("execute|" + command);
+        if (g_opt.slow) ::Sleep(g_opt.slow);
         if (g_refuse) return reinterpret_cast<HDDEDATA>(DDE_FNOTPROCESSED);
         if (command == "[quit]") ::PostQuitMessage(0);
+        // Not from inside the transaction: after it has been answered.
+        if (command == "[disconnect]") ::PostThreadMessageA(::GetCurrentThreadId(), WM_APP_DISCONNECT, 0, reinterpret_cast<LPARAM>(hConv));
         return reinterpret_cast<HDDEDATA>(DDE_FACK);
     }
     case XTYP_DISCONNECT:
@@ -97,6 +103,7 @@ void ParseOptions(const char* args) {
         else if (const char* v = value("/topic:")) g_opt.topic = v;
         else if (const char* v = value("/delay:")) g_opt.delay = std::strtoul(v, nullptr, 10);
         else if (const char* v = value("/life:")) g_opt.life = std::strtoul(v, nullptr, 10);
+        else if (const char* v = value("/slow:")) g_opt.slow = std::strtoul(v, nullptr, 10);
         else if (word == "/refuse") g_refuse = true;
         else if (word == "/mute") g_opt.mute = true;
     }
@@ -124,6 +131,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER && msg.hwnd == nullptr) break;
+        if (msg.message == WM_APP_DISCONNECT && msg.hwnd == nullptr) {
+            ::DdeDisconnect(reinterpret_cast<HCONV>(msg.lParam));
+            Log("disconnected");
+            continue;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }

@@ -1,0 +1,133 @@
+#include "DdeIntfc.h"
+#include "../framework/OleFactory.h"
+#include "StartCommand.h"
+#include "UserNameResult.h"
+#include <cstring>
+#include <process.h>
+#include <winnetwk.h>
+
+// {4B7E2C90-5D3A-4F16-9A2E-71C0D8E35A42}
+const IID IID_IDdeIntfc = {0x4B7E2C90, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
+
+CDdeIntfc* g_pDdeIntfc = nullptr;
+
+IMPLEMENT_DYNCREATE(CDdeIntfc, CCmdTarget)
+
+BEGIN_DISPATCH_MAP(CDdeIntfc, CCmdTarget)
+    DISP_PROPERTY_NOTIFY(CDdeIntfc, "errorDesc", m_errorDesc, OnErrorDescChanged, VT_BSTR)
+    DISP_PROPERTY_NOTIFY(CDdeIntfc, "errorCode", m_errorCode, OnErrorCodeChanged, VT_I2)
+    DISP_FUNCTION(CDdeIntfc, "getUserName", getUserName, VT_BOOL)
+    DISP_FUNCTION(CDdeIntfc, "setOperationInfo", setOperationInfo, VT_BOOL)
+    DISP_FUNCTION(CDdeIntfc, "doOperation", doOperation, VT_BOOL)
+    DISP_FUNCTION(CDdeIntfc, "setOpInfo", setOpInfo, VT_BOOL)
+    DISP_FUNCTION(CDdeIntfc, "uninitialize", uninitialize, VT_EMPTY)
+END_DISPATCH_MAP()
+
+BEGIN_INTERFACE_MAP(CDdeIntfc, CCmdTarget)
+    INTERFACE_PART(CDdeIntfc, IID_IDdeIntfc, Dispatch)
+END_INTERFACE_MAP()
+
+CDdeIntfc::CDdeIntfc() {
+    EnableAutomation();
+    AfxOleLockApp();  // the server lives while an object does
+    g_pDdeIntfc = this;
+}
+
+CDdeIntfc::~CDdeIntfc() {
+    uninitialize();
+    if (g_pDdeIntfc == this) g_pDdeIntfc = nullptr;
+    AfxOleUnlockApp();
+}
+
+void CDdeIntfc::OnFinalRelease() { CCmdTarget::OnFinalRelease(); }
+
+CRegInfo* CDdeIntfc::FindRegInfo(const char* pszKey) const {
+    for (const auto& p : m_regList)
+        if (std::strcmp(p->GetKey(), pszKey) == 0) return p.get();
+    return nullptr;
+}
+
+BOOL CDdeIntfc::getUserName(CString& strUserName, const char*) {
+    // One character more than announced, so a name of the full length keeps its terminator.
+    char szName[kUserNameChars + 1] = {};
+    DWORD nLength = kUserNameChars;
+    DWORD result = ::WNetGetUserA(nullptr, szName, &nLength);
+    UserNameOutcome outcome = GetUserNameOutcome(result);
+    SetResult(outcome.nErrorCode, outcome.pszErrorDesc);
+    if (outcome.nErrorCode != 0) return FALSE;
+    if (result == NO_ERROR) strUserName = szName;
+    return TRUE;
+}
+
+BOOL CDdeIntfc::setOperationInfo(const char* pszKey, const char* pszVerb) {
+    CRegInfo* pRegInfo = FindRegInfo(pszKey);
+    if (!pRegInfo) {
+        auto loaded = std::make_unique<CRegInfo>(pszKey);
+        CString strError;
+        if (!loaded->Load(strError)) {
+            SetResult(201, strError);
+            return FALSE;
+        }
+        pRegInfo = loaded.get();
+        m_regList.push_back(std::move(loaded));
+    }
+    if (pRegInfo->FindVerb(pszVerb) < 0) {
+        SetResult(202, "Command Not Found");
+        return FALSE;
+    }
+    SetResult(0, "");
+    return TRUE;
+}
+
+BOOL CDdeIntfc::doOperation(const char* pszKey, const char* pszVerb, const char* pszDocument) {
+    CRegInfo* pRegInfo = FindRegInfo(pszKey);
+    if (!pRegInfo) {
+        m_errorCode = 100;
+        return FALSE;
+    }
+    int nVerb = pRegInfo->FindVerb(pszVerb);
+    if (nVerb < 0) {
+        SetResult(202, "Command Not Found");
+        return FALSE;
+    }
+    if (pRegInfo->UsesDde(nVerb)) return DoDdeOperation(*pRegInfo, nVerb, pszDocument);
+    if (!StartApplication(pszDocument, pRegInfo->GetCommand(nVerb))) {
+        SetResult(301, "Unable to Start Application - Not Supporting DDE");
+        return FALSE;
+    }
+    SetResult(0, "");
+    return TRUE;
+}
+
+BOOL CDdeIntfc::setOpInfo(const char* pszKey, const char* pszVerb, const char* pszApplication, const char* pszTopic,
+                          BOOL, const char* pszDdeCommand, const char* pszIfExec, const char* pszCommandLine) {
+    CRegInfo* pRegInfo = FindRegInfo(pszKey);
+    if (!pRegInfo) {
+        m_errorCode = 100;
+        return FALSE;
+    }
+    pRegInfo->AddVerb(pszVerb, pszApplication, pszTopic, pszDdeCommand, pszIfExec, pszCommandLine);
+    return TRUE;
+}
+
+void CDdeIntfc::uninitialize() {
+    EndDde();
+    m_regList.clear();
+}
+
+BOOL CDdeIntfc::StartApplication(const char* pszDocument, const char* pszCommandLine) {
+    std::vector<std::string> args = SplitStartCommand(pszDocument, pszCommandLine);
+    if (args.empty()) return FALSE;
+    // The arguments are joined with single blanks into the new command line, so a program path
+    // with blanks is quoted there or the application would take its pieces for arguments.
+    const std::string program = args[0];
+    args[0] = QuoteIfBlank(program);
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    // Searched along the PATH when not found under the name itself.
+    intptr_t hProcess = ::_spawnvp(_P_NOWAIT, program.c_str(), argv.data());
+    if (hProcess == -1) return FALSE;
+    ::CloseHandle(reinterpret_cast<HANDLE>(hProcess));  // the application runs on by itself
+    return TRUE;
+}

@@ -1,0 +1,82 @@
+// CDdeIntfc: the automation object "DORVIK.DDEINTFC". A client names a key (a file-name
+// extension) and a verb; the object reads the key's association once and carries the verb
+// out on documents. Every method but uninitialize returns a Boolean and records the outcome
+// in errorCode and errorDesc.
+#pragma once
+#include "../framework/CmdTarget.h"
+#include "ConvInfo.h"
+#include "RegInfo.h"
+#include <memory>
+#include <vector>
+
+// The dispatch interface's own identifier; clients bind by name.
+extern const IID IID_IDdeIntfc;
+
+class CDdeIntfc : public CCmdTarget {
+    DECLARE_DYNCREATE(CDdeIntfc)
+public:
+    CDdeIntfc();
+    ~CDdeIntfc() override;
+    void OnFinalRelease() override;
+
+    // Automation members, in DISPID order after the two properties.
+    BOOL getUserName(CString& strUserName, const char* pszUnused);
+    BOOL setOperationInfo(const char* pszKey, const char* pszVerb);
+    BOOL doOperation(const char* pszKey, const char* pszVerb, const char* pszDocument);
+    BOOL setOpInfo(const char* pszKey, const char* pszVerb, const char* pszApplication, const char* pszTopic,
+                   BOOL bUnused, const char* pszDdeCommand, const char* pszIfExec, const char* pszCommandLine);
+    void uninitialize();
+
+    short GetErrorCode() const { return m_errorCode; }
+    const CString& GetErrorDesc() const { return m_errorDesc; }
+    // The cached association of a key (compared with case), or null.
+    CRegInfo* FindRegInfo(const char* pszKey) const;
+    // The DDE client: each writes its failure text into strError.
+    BOOL InitDde(CString& strError);
+    BOOL Connect(CConvInfo& conv, CString& strError, UINT& nError);
+    // Sends the command with the document in place of every "%1"; nError is the library's code.
+    BOOL Execute(CConvInfo& conv, const char* pszDdeCommand, const char* pszDocument, CString& strError, UINT& nError);
+    UINT GetLastErrorText(CString& strError);
+    // Index in the conversation list, or -1.
+    int FindConvInfo(const char* pszKey) const;
+    int FindConvByHandle(HCONV hConv) const;
+    const CConvInfo& GetConvInfo(int i) const { return *m_convList[i]; }
+    void RemoveConv(HCONV hConv);
+    static HDDEDATA CALLBACK DdeCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2, HDDEDATA hData,
+                                         ULONG_PTR dwData1, ULONG_PTR dwData2);
+
+    // Records an outcome in errorCode and errorDesc.
+    void SetResult(short nCode, const char* pszDesc) {
+        m_errorCode = nCode;
+        m_errorDesc = pszDesc;
+    }
+
+protected:
+    void OnErrorDescChanged() {}
+    void OnErrorCodeChanged() {}
+
+    // Starts the verb's application with the document, without waiting for it.
+    BOOL StartApplication(const char* pszDocument, const char* pszCommandLine);
+    // A verb with a ddeexec key: the DDE conversation carries it out (sets the outcome itself).
+    BOOL DoDdeOperation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
+    // Ends the conversations and the DDE instance.
+    void EndDde();
+    // Connects a new conversation for the key, starting the application when nobody answers;
+    // on success it is the last of the list. Sets the outcome on failure.
+    BOOL OpenConversation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
+    // Ends and forgets a conversation whose partner has gone.
+    void DropConversation(int i);
+
+    DWORD m_idInst = 0;  // DDE instance; 0 while not initialised
+    std::vector<std::unique_ptr<CConvInfo>> m_convList;  // at most one per key
+    std::vector<std::unique_ptr<CRegInfo>> m_regList;
+    CString m_errorDesc;
+    short m_errorCode = 0;
+
+    DECLARE_DISPATCH_MAP()
+    DECLARE_INTERFACE_MAP()
+};
+
+// The most recently constructed object, through which the DDE callback reaches its
+// conversations; null once that object is gone.
+extern CDdeIntfc* g_pDdeIntfc;

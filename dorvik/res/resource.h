@@ -1,0 +1,4 @@
+// Resource ids of dorvik.exe.
+#pragma once
+#define IDP_OLE_INIT_FAILED 100
+#define IDR_MAINFRAME 128

@@ -1,0 +1,60 @@
+// COleObjectFactory: the class factory of a creatable CCmdTarget, its registration with OLE
+// and in the registry; and the lock count that keeps a local server running.
+#pragma once
+#include "CmdTarget.h"
+
+class COleObjectFactory {
+public:
+    // Not multi-instance: one process serves every object (REGCLS_MULTIPLEUSE).
+    COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance, const char* lpszProgID);
+    virtual ~COleObjectFactory();
+    COleObjectFactory(const COleObjectFactory&) = delete;
+    COleObjectFactory& operator=(const COleObjectFactory&) = delete;
+
+    BOOL Register();  // with OLE, as a running local server
+    void Revoke();
+    BOOL IsRegistered() const { return m_dwRegister != 0; }
+    // The class's registration: ProgID and CLSID keys, LocalServer32 = this executable's short path.
+    BOOL UpdateRegistry();
+    REFCLSID GetClassID() const { return m_clsid; }
+
+    static BOOL RegisterAll();
+    static void RevokeAll();
+    static BOOL UpdateRegistryAll();
+
+protected:
+    // A new object with its creator's reference, or null.
+    virtual CCmdTarget* OnCreateObject();
+
+private:
+    struct XClassFactory : IClassFactory {
+        explicit XClassFactory(COleObjectFactory* pOwner) : m_pOwner(pOwner) {}
+        COleObjectFactory* m_pOwner;
+        STDMETHODIMP QueryInterface(REFIID iid, void** ppvObj) override;
+        STDMETHODIMP_(ULONG) AddRef() override;
+        STDMETHODIMP_(ULONG) Release() override;
+        STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppvObject) override;
+        STDMETHODIMP LockServer(BOOL fLock) override;
+    } m_xClassFactory;
+
+    CLSID m_clsid;
+    const CRuntimeClass* m_pRuntimeClass;
+    BOOL m_bMultiInstance;
+    CString m_strProgID;
+    DWORD m_dwRegister = 0;
+    LONG m_dwRef = 0;  // the factory is static: references are counted but never free it
+    COleObjectFactory* m_pNextFactory;
+};
+
+// Whether a person started the application (then it keeps running when the last object goes).
+void AfxOleSetUserCtrl(BOOL bUserCtrl);
+BOOL AfxOleGetUserCtrl();
+// Every live object and every LockServer lock holds the server process; when the last one goes
+// and the application is not under user control, the message loop ends.
+void AfxOleLockApp();
+void AfxOleUnlockApp();
+// True once the server has begun to end: no new objects are handed out.
+BOOL AfxOleServerStopping();
+
+// The registry form of a class identifier: upper-case hexadecimal in braces.
+CString AfxStringFromCLSID(REFCLSID clsid);

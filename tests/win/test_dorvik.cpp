@@ -1,0 +1,401 @@
+// dorvik's object against the real OLE Automation and registry: the dispatch layer as a client
+// sees it, and the association walk over the keys of dorvik_assoc.reg (imported by the runner).
+#include "../../dorvik/DdeIntfc.h"
+#include <gtest/gtest.h>
+#include <winnetwk.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+class OleTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr))); }
+    void TearDown() override { ::OleUninitialize(); }
+};
+
+// The server-process count that live objects hold.
+ULONG ServerRefs() {
+    ULONG n = ::CoAddRefServerProcess();
+    ::CoReleaseServerProcess();
+    return n - 1;
+}
+
+// A CDdeIntfc reached only through its IDispatch, as OLE hands it out.
+class Client {
+public:
+    Client() : m_pObj(new CDdeIntfc) {
+        m_pDisp = m_pObj->GetIDispatch(FALSE);  // takes over the creator's reference
+    }
+    ~Client() {
+        if (m_pDisp) m_pDisp->Release();
+    }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    CDdeIntfc& obj() { return *m_pObj; }
+    IDispatch* disp() { return m_pDisp; }
+
+    DISPID Id(const wchar_t* name) {
+        DISPID id = 0;
+        LPOLESTR n = const_cast<LPOLESTR>(name);
+        EXPECT_EQ(m_pDisp->GetIDsOfNames(IID_NULL, &n, 1, LOCALE_USER_DEFAULT, &id), S_OK) << "name";
+        return id;
+    }
+
+    // Calls with the arguments in the client's order; puArgErr comes back in argErr.
+    HRESULT Call(DISPID id, WORD flags, std::vector<VARIANT> args, VARIANT* result, UINT* argErr = nullptr,
+                 bool propertyPut = false) {
+        std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+        DISPID put = DISPID_PROPERTYPUT;
+        DISPPARAMS dp = {reversed.data(), propertyPut ? &put : nullptr, static_cast<UINT>(reversed.size()),
+                         propertyPut ? 1u : 0u};
+        UINT err = 12345;
+        ::VariantInit(result);
+        HRESULT hr = m_pDisp->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &dp, result, nullptr, &err);
+        if (argErr) *argErr = err;
+        for (VARIANT& v : args) ::VariantClear(&v);
+        return hr;
+    }
+
+    // A method call expected to succeed with a Boolean.
+    bool Method(const wchar_t* name, std::vector<VARIANT> args) {
+        VARIANT r;
+        HRESULT hr = Call(Id(name), DISPATCH_METHOD, std::move(args), &r);
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(r.vt, VT_BOOL);
+        return r.vt == VT_BOOL && r.boolVal == VARIANT_TRUE;
+    }
+
+private:
+    CDdeIntfc* m_pObj;
+    IDispatch* m_pDisp;
+};
+
+VARIANT Str(const wchar_t* s) {
+    VARIANT v;
+    v.vt = VT_BSTR;
+    v.bstrVal = ::SysAllocString(s);
+    return v;
+}
+VARIANT I4(long n) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = n;
+    return v;
+}
+VARIANT Null() {
+    VARIANT v;
+    v.vt = VT_NULL;
+    return v;
+}
+
+std::wstring Wide(const char* s) {
+    int n = ::MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+    std::wstring w(n, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, s, -1, &w[0], n);
+    w.resize(n - 1);
+    return w;
+}
+
+std::string NetUser() {
+    char name[512] = {};
+    DWORD n = sizeof name;
+    EXPECT_EQ(::WNetGetUserA(nullptr, name, &n), static_cast<DWORD>(NO_ERROR));
+    return name;
+}
+
+TEST_F(OleTest, NamesMatchWithoutCaseAndDispidsArePositions) {
+    Client c;
+    const struct {
+        const wchar_t* name;
+        DISPID id;
+    } names[] = {{L"errordesc", 1}, {L"ERRORCODE", 2}, {L"GetUserName", 3}, {L"SETOPERATIONINFO", 4},
+                 {L"doOperation", 5}, {L"SetOpInfo", 6}, {L"UnInitialize", 7}};
+    for (const auto& n : names) EXPECT_EQ(c.Id(n.name), n.id);
+
+    DISPID id = 99;
+    LPOLESTR unknown = const_cast<LPOLESTR>(L"getUserNames");
+    EXPECT_EQ(c.disp()->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(id, DISPID_UNKNOWN);
+    LPOLESTR nonAscii = const_cast<LPOLESTR>(L"errorC\u00d6de");
+    EXPECT_EQ(c.disp()->GetIDsOfNames(IID_NULL, &nonAscii, 1, 0, &id), DISP_E_UNKNOWNNAME);
+
+    UINT count = 7;
+    EXPECT_EQ(c.disp()->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(OleTest, InterfaceMapAndLifetime) {
+    ULONG before = ServerRefs();
+    {
+        Client c;
+        EXPECT_EQ(ServerRefs(), before + 1);  // every live object holds the server
+        const IID* answered[] = {&IID_IUnknown, &IID_IDispatch, &IID_IDdeIntfc};
+        for (const IID* iid : answered) {
+            void* p = nullptr;
+            EXPECT_EQ(c.disp()->QueryInterface(*iid, &p), S_OK);
+            EXPECT_EQ(p, static_cast<void*>(c.disp()));
+            if (p) c.disp()->Release();
+        }
+        void* p = reinterpret_cast<void*>(1);
+        EXPECT_EQ(c.disp()->QueryInterface(IID_IClassFactory, &p), E_NOINTERFACE);
+        EXPECT_EQ(p, nullptr);
+        EXPECT_EQ(g_pDdeIntfc, &c.obj());
+    }
+    EXPECT_EQ(ServerRefs(), before);
+    EXPECT_EQ(g_pDdeIntfc, nullptr);  // never left pointing at a deleted object
+}
+
+TEST_F(OleTest, PropertiesAreReadWrittenAndCoerced) {
+    Client c;
+    VARIANT r;
+    ASSERT_EQ(c.Call(2, DISPATCH_PROPERTYGET, {}, &r), S_OK);
+    EXPECT_EQ(r.vt, VT_I2);
+    EXPECT_EQ(r.iVal, 0);
+    ASSERT_EQ(c.Call(1, DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, &r), S_OK);
+    EXPECT_EQ(r.vt, VT_BSTR);
+    EXPECT_EQ(::SysStringLen(r.bstrVal), 0u);
+    ::VariantClear(&r);
+
+    // A string becomes the 16-bit code, a number the text.
+    EXPECT_EQ(c.Call(2, DISPATCH_PROPERTYPUT, {Str(L"-301")}, &r, nullptr, true), S_OK);
+    EXPECT_EQ(c.obj().GetErrorCode(), -301);
+    EXPECT_EQ(c.Call(1, DISPATCH_PROPERTYPUT, {I4(42)}, &r, nullptr, true), S_OK);
+    EXPECT_EQ(c.obj().GetErrorDesc(), "42");
+
+    // Text survives the trip through the system code page.
+    const wchar_t* text = L"Caf\u00e9 \u00a3 and more";
+    EXPECT_EQ(c.Call(1, DISPATCH_PROPERTYPUT, {Str(text)}, &r, nullptr, true), S_OK);
+    ASSERT_EQ(c.Call(1, DISPATCH_PROPERTYGET, {}, &r), S_OK);
+    EXPECT_EQ(std::wstring(r.bstrVal, ::SysStringLen(r.bstrVal)), Wide(c.obj().GetErrorDesc()));
+    ::VariantClear(&r);
+
+    UINT argErr = 0;
+    EXPECT_EQ(c.Call(2, DISPATCH_PROPERTYPUT, {Str(L"not a number")}, &r, &argErr, true), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 0u);
+    EXPECT_EQ(c.Call(2, DISPATCH_PROPERTYPUT, {I4(70000)}, &r, &argErr, true), DISP_E_OVERFLOW);
+    EXPECT_EQ(c.obj().GetErrorCode(), -301);  // a refused value changes nothing
+    EXPECT_EQ(c.Call(2, DISPATCH_PROPERTYPUT, {I4(1), I4(2)}, &r, nullptr, true), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(c.Call(2, DISPATCH_PROPERTYGET, {I4(1)}, &r), DISP_E_BADPARAMCOUNT);
+}
+
+TEST_F(OleTest, BadCallsGetTheirHresults) {
+    Client c;
+    VARIANT r;
+    UINT argErr = 0;
+    const struct {
+        DISPID id;
+        WORD flags;
+        int nArgs;
+        HRESULT hr;
+    } cases[] = {
+        {4, DISPATCH_METHOD, 1, DISP_E_BADPARAMCOUNT},   // setOperationInfo takes two
+        {4, DISPATCH_METHOD, 3, DISP_E_BADPARAMCOUNT},
+        {7, DISPATCH_METHOD, 1, DISP_E_BADPARAMCOUNT},   // uninitialize takes none
+        {6, DISPATCH_METHOD, 7, DISP_E_BADPARAMCOUNT},
+        {0, DISPATCH_METHOD, 0, DISP_E_MEMBERNOTFOUND},
+        {8, DISPATCH_METHOD, 0, DISP_E_MEMBERNOTFOUND},
+        {-1, DISPATCH_METHOD, 0, DISP_E_MEMBERNOTFOUND},
+        {7, DISPATCH_PROPERTYPUT, 1, DISP_E_MEMBERNOTFOUND},  // a method cannot be assigned
+    };
+    for (const auto& k : cases) {
+        std::vector<VARIANT> args;
+        for (int i = 0; i < k.nArgs; ++i) args.push_back(Str(L"x"));
+        EXPECT_EQ(c.Call(k.id, k.flags, args, &r, nullptr, k.flags == DISPATCH_PROPERTYPUT), k.hr) << k.id << "/" << k.nArgs;
+    }
+
+    // puArgErr counts in rgvarg, which holds the arguments last to first: setOpInfo's fifth of eight is 3.
+    std::vector<VARIANT> eight;
+    for (int i = 0; i < 8; ++i) eight.push_back(Str(L"x"));
+    EXPECT_EQ(c.Call(6, DISPATCH_METHOD, eight, &r, &argErr), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 3u);
+    EXPECT_EQ(c.Call(4, DISPATCH_METHOD, {Str(L".x"), Null()}, &r, &argErr), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(argErr, 0u);
+
+    DISPPARAMS dp = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(c.disp()->Invoke(7, IID_IDispatch, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), DISP_E_UNKNOWNINTERFACE);
+    EXPECT_EQ(c.disp()->Invoke(7, IID_NULL, 0, DISPATCH_METHOD, &dp, nullptr, nullptr, nullptr), S_OK);  // no result wanted
+}
+
+TEST_F(OleTest, GetUserNameDeliversTheNameThroughAByReferenceArgument) {
+    Client c;
+    const std::string user = NetUser();
+    ASSERT_FALSE(user.empty());
+    VARIANT r;
+
+    // VBScript passes a variable as VT_BYREF|VT_VARIANT.
+    VARIANT inner = Str(L"old");
+    VARIANT byRefVariant;
+    byRefVariant.vt = VT_BYREF | VT_VARIANT;
+    byRefVariant.pvarVal = &inner;
+    c.obj().SetResult(200, "No network is present");
+    ASSERT_EQ(c.Call(3, DISPATCH_METHOD, {byRefVariant, Str(L"ignored")}, &r), S_OK);
+    EXPECT_EQ(r.vt, VT_BOOL);
+    EXPECT_EQ(r.boolVal, VARIANT_TRUE);
+    ASSERT_EQ(inner.vt, VT_BSTR);
+    EXPECT_EQ(std::wstring(inner.bstrVal), Wide(user.c_str()));
+    ::VariantClear(&inner);
+    EXPECT_EQ(c.obj().GetErrorCode(), 0);  // success clears the earlier error
+    EXPECT_EQ(c.obj().GetErrorDesc(), "");
+
+    BSTR b = ::SysAllocString(L"");
+    VARIANT byRefBstr;
+    byRefBstr.vt = VT_BYREF | VT_BSTR;
+    byRefBstr.pbstrVal = &b;
+    ASSERT_EQ(c.Call(3, DISPATCH_METHOD, {byRefBstr, I4(5)}, &r), S_OK);
+    EXPECT_EQ(std::wstring(b), Wide(user.c_str()));
+    ::SysFreeString(b);
+
+    // By value it still answers with a Boolean, and the caller's string is its own.
+    EXPECT_TRUE(c.Method(L"getUserName", {Str(L"x"), Str(L"y")}));
+}
+
+// ---- associations ----
+
+class AssocTest : public OleTest {
+protected:
+    struct Outcome {
+        bool ok;
+        short code;
+        std::string desc;
+    };
+    static Outcome Set(CDdeIntfc& o, const char* key, const char* verb) {
+        BOOL ok = o.setOperationInfo(key, verb);
+        return {ok != FALSE, o.GetErrorCode(), std::string(o.GetErrorDesc())};
+    }
+};
+
+TEST_F(AssocTest, SetOperationInfoTable) {
+    const struct {
+        const char* key;
+        const char* verb;
+        bool ok;
+        short code;
+        const char* desc;
+    } cases[] = {
+        {".dvkplain", "open", true, 0, ""},
+        {".dvkplain", "OPEN", true, 0, ""},           // verbs match without case
+        {".dvkplain", "edit", true, 0, ""},
+        {".dvkplain", "printto", false, 202, "Command Not Found"},
+        {".dvkdde", "Print", true, 0, ""},
+        {".dvkmissing", "open", false, 201, "Error: RegOpenKeyEx = 2"},
+        {".dvknoshell", "open", false, 201, "Error: RegOpenKeyEx = 2"},
+        {".dvkempty", "open", false, 202, "Command Not Found"},  // loads, with no verbs
+        {".dvkdword", "open", false, 201, "Invalid Return Type"},
+        {".dvknodefault", "open", false, 201, "Error: RegEnumValue = 259"},
+        {".dvkbare", "open", false, 201, "Error: RegEnumValue = 259"},
+        {".dvkverbnodefault", "open", false, 201, "Error: RegEnumValue = 259"},
+    };
+    for (const auto& k : cases) {
+        CDdeIntfc fresh;  // each row reads the registry afresh
+        Outcome o = Set(fresh, k.key, k.verb);
+        EXPECT_EQ(o.ok, k.ok) << k.key << " " << k.verb;
+        EXPECT_EQ(o.code, k.code) << k.key << " " << k.verb;
+        EXPECT_EQ(o.desc, k.desc) << k.key << " " << k.verb;
+        EXPECT_EQ(fresh.FindRegInfo(k.key) != nullptr, k.ok || k.code == 202) << "cached: " << k.key;
+    }
+}
+
+TEST_F(AssocTest, LoadedVerbsAndTheirFallBacks) {
+    CDdeIntfc o;
+    ASSERT_TRUE(o.setOperationInfo(".dvkplain", "open"));
+    CRegInfo& plain = *o.FindRegInfo(".dvkplain");
+    EXPECT_STREQ(plain.GetFileType(), "dvk.plain");
+    ASSERT_EQ(plain.GetVerbCount(), 3);
+    int open = plain.FindVerb("open"), print = plain.FindVerb("print"), edit = plain.FindVerb("edit");
+    EXPECT_FALSE(plain.UsesDde(open));
+    EXPECT_STREQ(plain.GetCommand(edit), "C:\\Apps\\EDIT.EXE \"%1\"");  // "Command" in capitals
+    EXPECT_EQ(plain.GetVerb(print).strCommand, "");                     // the other subkey was skipped
+    EXPECT_STREQ(plain.GetCommand(print), "C:\\Apps\\PLAIN.EXE %1");     // borrowed from open...
+    EXPECT_EQ(plain.GetVerb(print).strCommand, "C:\\Apps\\PLAIN.EXE %1");  // ...and kept
+
+    ASSERT_TRUE(o.setOperationInfo(".dvkdde", "open"));
+    CRegInfo& dde = *o.FindRegInfo(".dvkdde");
+    open = dde.FindVerb("open");
+    print = dde.FindVerb("print");
+    EXPECT_TRUE(dde.UsesDde(open));  // "DDEEXEC" in capitals
+    EXPECT_STREQ(dde.GetDdeCommand(open), "[FileOpen(\"%1\")]");
+    EXPECT_STREQ(dde.GetApplication(open), "WRITER");  // no Application: the program's base name
+    EXPECT_STREQ(dde.GetTopic(open), "System");         // no Topic
+    EXPECT_STREQ(dde.GetApplication(print), "WinWriter");
+    EXPECT_STREQ(dde.GetTopic(print), "Documents");
+    EXPECT_STREQ(dde.GetIfExec(print), "[Start()]");
+    EXPECT_STREQ(dde.GetCommand(print), "C:\\Apps\\WRITER.EXE /n");
+}
+
+TEST_F(AssocTest, KeysCompareWithCaseAndLoadOnce) {
+    CDdeIntfc o;
+    EXPECT_FALSE(o.setOperationInfo(".dvkgone", "missing"));
+    EXPECT_EQ(o.GetErrorCode(), 202);
+    // The association stays cached: with its key gone, the right verb still succeeds.
+    ASSERT_EQ(::RegDeleteKeyA(HKEY_CLASSES_ROOT, ".dvkgone"), ERROR_SUCCESS);
+    EXPECT_TRUE(o.setOperationInfo(".dvkgone", "open"));
+    CDdeIntfc other;
+    EXPECT_FALSE(other.setOperationInfo(".dvkgone", "open"));  // a new object reads the registry
+    EXPECT_EQ(other.GetErrorDesc(), "Error: RegOpenKeyEx = 2");
+
+    ASSERT_TRUE(o.setOperationInfo(".dvkplain", "open"));
+    ASSERT_TRUE(o.setOperationInfo(".DVKPLAIN", "open"));  // the registry ignores case, the cache does not
+    EXPECT_NE(o.FindRegInfo(".dvkplain"), o.FindRegInfo(".DVKPLAIN"));
+    EXPECT_EQ(o.FindRegInfo(".DvkPlain"), nullptr);
+}
+
+TEST_F(AssocTest, LongValuesAndManyVerbsAreKeptWhole) {
+    const std::string command = "C:\\Apps\\" + std::string(1500, 'L') + ".EXE %1";
+    HKEY h = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, ".dvkmany.with.a.long.key", 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr), ERROR_SUCCESS);
+    const char type[] = "dvk.many";
+    ::RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(type), sizeof type);
+    ::RegCloseKey(h);
+    for (int i = 0; i < 25; ++i) {
+        std::string key = "dvk.many\\shell\\verb" + std::to_string(i) + std::string(200, 'v') + "\\command";
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr), ERROR_SUCCESS);
+        ::RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()), static_cast<DWORD>(command.size() + 1));
+        ::RegCloseKey(h);
+    }
+    CDdeIntfc o;
+    const std::string verb24 = "VERB24" + std::string(200, 'V');
+    ASSERT_TRUE(o.setOperationInfo(".dvkmany.with.a.long.key", verb24.c_str())) << std::string(o.GetErrorDesc());
+    CRegInfo& reg = *o.FindRegInfo(".dvkmany.with.a.long.key");
+    EXPECT_EQ(reg.GetVerbCount(), 25);
+    EXPECT_EQ(std::string(reg.GetCommand(reg.FindVerb(verb24.c_str()))), command);
+    EXPECT_STREQ(reg.GetApplication(0), std::string(1500, 'L').c_str());
+}
+
+TEST_F(AssocTest, DoOperationAndSetOpInfoOutcomes) {
+    CDdeIntfc o;
+    // Nothing loaded: 100, and errorDesc is left as it was.
+    o.SetResult(7, "earlier");
+    EXPECT_FALSE(o.doOperation(".dvkplain", "open", "C:\\a.txt"));
+    EXPECT_EQ(o.GetErrorCode(), 100);
+    EXPECT_EQ(o.GetErrorDesc(), "earlier");
+    EXPECT_FALSE(o.setOpInfo(".dvkplain", "extra", "", "", TRUE, "", "", "x.exe %1"));
+    EXPECT_EQ(o.GetErrorCode(), 100);
+
+    ASSERT_TRUE(o.setOperationInfo(".dvkplain", "open"));
+    // A verb the association lacks fails like setOperationInfo.
+    EXPECT_FALSE(o.doOperation(".dvkplain", "printto", "C:\\a.txt"));
+    EXPECT_EQ(o.GetErrorCode(), 202);
+    EXPECT_EQ(o.GetErrorDesc(), "Command Not Found");
+    // The program of a non-DDE verb does not exist.
+    EXPECT_FALSE(o.doOperation(".dvkplain", "open", "C:\\a.txt"));
+    EXPECT_EQ(o.GetErrorCode(), 301);
+    EXPECT_EQ(o.GetErrorDesc(), "Unable to Start Application - Not Supporting DDE");
+
+    // setOpInfo changes neither property on success; the added verb is found.
+    o.SetResult(5, "kept");
+    EXPECT_TRUE(o.setOpInfo(".dvkplain", "Extra", "App", "Topic", TRUE, "[dde]", "", "C:\\Apps\\X.EXE %1"));
+    EXPECT_EQ(o.GetErrorCode(), 5);
+    EXPECT_EQ(o.GetErrorDesc(), "kept");
+    CRegInfo& reg = *o.FindRegInfo(".dvkplain");
+    EXPECT_FALSE(reg.UsesDde(reg.FindVerb("extra")));  // like the association's open
+    EXPECT_TRUE(o.setOperationInfo(".dvkplain", "EXTRA"));
+
+    o.uninitialize();
+    EXPECT_EQ(o.FindRegInfo(".dvkplain"), nullptr);
+    EXPECT_FALSE(o.doOperation(".dvkplain", "open", "C:\\a.txt"));
+    EXPECT_EQ(o.GetErrorCode(), 100);
+}
+
+}  // namespace
