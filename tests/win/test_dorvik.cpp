@@ -399,3 +399,37 @@ TEST_F(AssocTest, DoOperationAndSetOpInfoOutcomes) {
 }
 
 }  // namespace
+
+namespace {
+// Bad input from the registry and the client, each row with what the client sees; the
+// sanitizer-free proof here is that every value comes back whole and nothing crashes.
+TEST(DorvikBadInput, OversizedAssociationsAndCalls) {
+    auto set = [](const std::string& key, const std::string& value) {
+        HKEY h = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr), ERROR_SUCCESS);
+        ::RegSetValueExA(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+        ::RegCloseKey(h);
+    };
+    // The registry itself takes key names of at most 255 characters.
+    const std::string key300 = "." + std::string(299, 'k'), key250 = "." + std::string(249, 'k');
+    const std::string command10k = "C:\\Missing\\" + std::string(10000, 'c') + ".exe %1";
+    set(key250, "dvk.bad");
+    for (int i = 0; i < 15; ++i) set("dvk.bad\\shell\\verb" + std::to_string(i) + "\\command", i == 14 ? command10k : "x.exe %1");
+
+    CDdeIntfc o;
+    EXPECT_FALSE(o.setOperationInfo(key300.c_str(), "open"));
+    EXPECT_EQ(o.GetErrorCode(), 201);
+    EXPECT_EQ(std::string(o.GetErrorDesc()).rfind("Error: RegOpenKeyEx = ", 0), 0u) << std::string(o.GetErrorDesc());
+    ASSERT_TRUE(o.setOperationInfo(key250.c_str(), "VERB14")) << std::string(o.GetErrorDesc());
+    const CRegInfo& reg = *o.FindRegInfo(key250.c_str());
+    EXPECT_EQ(reg.GetVerbCount(), 15);
+    EXPECT_EQ(reg.GetVerb(reg.FindVerb("verb14")).strCommand.str(), command10k);
+    // A 5,000-character document for a program that cannot start: refused, nothing overrun.
+    const std::string doc(5000, 'd');
+    EXPECT_FALSE(o.doOperation(key250.c_str(), "verb14", doc.c_str()));
+    EXPECT_EQ(o.GetErrorCode(), 301);
+    EXPECT_FALSE(o.doOperation(key250.c_str(), "verb15", "a"));
+    EXPECT_EQ(o.GetErrorCode(), 202);
+    EXPECT_EQ(o.GetErrorDesc(), "Command Not Found");
+}
+}  // namespace
