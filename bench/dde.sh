@@ -33,7 +33,6 @@ REGEDIT4
 REG
 "$WINE" regedit /s "$(winpath "$WORK/bench.reg")" </dev/null
 "$WINE" "$WORK/app/ddeapp.exe" /service:VelBench </dev/null >/dev/null 2>&1 &
-for ((i = 0; i < 100; i++)); do [[ -s $WORK/app/ddeapp.exe.log ]] && break; sleep 0.1; done
-sleep 0.5
+for ((i = 0; i < 100; i++)); do grep -q '^serving' "$WORK/app/ddeapp.exe.log" 2>/dev/null && break; sleep 0.1; done
 echo "DDE benchmark: $N documents of one type, DDE test application already running (Wine $("$WINE" --version))"
 "$WINE" "$BIN/dde_bench.exe" .vbench VelBench "$(winpath "$WORK/app/ddeapp.exe.log")" "$(winpath "$WORK/docs")" "$N" </dev/null | tr -d '\r'

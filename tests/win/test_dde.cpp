@@ -113,7 +113,7 @@ protected:
         m_started.push_back(pi.hProcess);
         ::WaitForInputIdle(pi.hProcess, 5000);
         EXPECT_TRUE(WaitFor("start|" + args));
-        ::Sleep(300);  // registering the service follows the start line
+        EXPECT_TRUE(WaitFor("serving"));
         return pi.hProcess;
     }
     // The verb's command line: the application started for a service, with the document.
@@ -150,6 +150,7 @@ TEST_F(Dde, RunningApplicationGetsOneConnectAndOneExecutePerCall) {
     EXPECT_TRUE(Do(o, ".vdd1", "plain", "c.txt").ok);
     ASSERT_TRUE(WaitFor("execute|[activate()]"));
     EXPECT_EQ(Log(), "start|/service:VelOne /topic:Docs\n"
+                     "serving\n"
                      "connect|Docs\n"
                      "execute|[open(\"C:\\My Files\\a.txt\")]\n"
                      "execute|[print(b.txt)][close(b.txt)]\n"
@@ -166,6 +167,7 @@ TEST_F(Dde, ApplicationNotRunningIsStartedFromTheVerbsCommandLine) {
     EXPECT_TRUE(r.ok) << r.code << " " << r.desc;
     ASSERT_TRUE(WaitFor("execute|[open(C:\\My Docs\\a b.txt)]"));
     EXPECT_EQ(Log(), "start|/service:VelTwo /delay:700 \"C:\\My Docs\\a b.txt\"\n"
+                     "serving\n"
                      "connect|System\n"  // no topic named: "System"
                      "execute|[open(C:\\My Docs\\a b.txt)]\n");
     EXPECT_TRUE(Do(o, ".vdd2", "open", "d.txt").ok);

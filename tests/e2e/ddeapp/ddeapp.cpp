@@ -1,6 +1,7 @@
 // ddeapp: a DDE server application for the tests. It serves one service and topic and appends
 // one line per event to "<own path>.log":
 //   start|<its command line after the program name>
+//   serving               (its service is registered: clients can connect from now on)
 //   connect|<topic>       execute|<command>       disconnect       exit
 // Options (each one word, so that they survive a verb's command line split at blanks):
 //   /service:NAME   the service (default "DdeApp")      /topic:NAME   the topic (default "System")
@@ -127,6 +128,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             return 2;
         service = ::DdeCreateStringHandleA(g_inst, g_opt.service.c_str(), CP_WINANSI);
         if (!::DdeNameService(g_inst, service, nullptr, DNS_REGISTER)) return 3;
+        Log("serving");
     }
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

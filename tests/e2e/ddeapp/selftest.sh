@@ -18,6 +18,7 @@ wait_for_line() {  # LINE: until the log holds it
 
 wine_run_app /service:Viewer /topic:Docs "C:\\a b.txt"
 wait_for_line 'start|/service:Viewer /topic:Docs "C:\a b.txt"' || fail "start not logged"
+wait_for_line serving || fail "serving not logged"
 out=$(client Viewer Docs '[open("x")]' '[print("x")]')
 expect_eq "$out" $'ok\nok' "client's view"
 wait_for_line disconnect || fail "no disconnect"
@@ -26,6 +27,7 @@ out=$(client Viewer docs '[quit]')
 expect_eq "$out" "ok" "quit"
 wait_for_line exit || fail "no exit after [quit]"
 expect_eq "$(cat "$LOG")" 'start|/service:Viewer /topic:Docs "C:\a b.txt"
+serving
 connect|Docs
 execute|[open("x")]
 execute|[print("x")]
@@ -36,8 +38,7 @@ exit' "log"
 
 rm -f "$LOG"
 wine_run_app /service:Viewer /refuse /life:3000
-wait_for_line 'start|/service:Viewer /refuse /life:3000'
-sleep 0.5
+wait_for_line serving || fail "serving not logged"
 out=$(client Viewer System '[open]')
 expect_eq "$out" "failed 0x4009" "refused execute (DMLERR_NOTPROCESSED)"
 wait_for_line exit || fail "no exit after /life"
