@@ -158,6 +158,7 @@ window $TITLE
 press OK
 $(ok_box_steps "$(error_text 1 "Unable to Open Setup file")")
 gone $TITLE
+gone install
 absent install 1
 STEPS
 expect_missing "$INST"
