@@ -179,8 +179,8 @@ finish_target 0 $'via enter\nIGNORE'
 echo "== Escape acts as Cancel; failing text, absent and syntax checks"
 start_target
 drive wrong-text 1 <<'EOF'
-timeout 0.5
 window Target Dialog
+timeout 0.5
 expect-text 1001 nope
 EOF
 expect_error 'wrong-text.txt:3: expected control 1001 text "nope", got "initial"'
@@ -271,7 +271,7 @@ window No Such Window
 EOF
 grep -qF "ended the program started at line 3" "$work/left-running.err" || fail "left-running: target not ended"
 drive after-left-running 0 <<'EOF'
-timeout 1
+timeout 5
 gone Target Dialog
 EOF
 
