@@ -160,13 +160,13 @@ TEST_F(Dde, RunningApplicationGetsOneConnectAndOneExecutePerCall) {
 }
 
 TEST_F(Dde, ApplicationNotRunningIsStartedFromTheVerbsCommandLine) {
-    Associate(".vdd2", {{"open", Command("/service:VelTwo /delay:700", " \"%1\" ignored"), true, "[open(%1)]", "VelTwo", ""}});
+    Associate(".vdd2", {{"open", Command("/service:VelTwo /delay:300", " \"%1\" ignored"), true, "[open(%1)]", "VelTwo", ""}});
     CDdeIntfc o;
     ASSERT_TRUE(o.setOperationInfo(".vdd2", "open"));
     Outcome r = Do(o, ".vdd2", "open", "C:\\My Docs\\a b.txt");
     EXPECT_TRUE(r.ok) << r.code << " " << r.desc;
     ASSERT_TRUE(WaitFor("execute|[open(C:\\My Docs\\a b.txt)]"));
-    EXPECT_EQ(Log(), "start|/service:VelTwo /delay:700 \"C:\\My Docs\\a b.txt\"\n"
+    EXPECT_EQ(Log(), "start|/service:VelTwo /delay:300 \"C:\\My Docs\\a b.txt\"\n"
                      "serving\n"
                      "connect|System\n"  // no topic named: "System"
                      "execute|[open(C:\\My Docs\\a b.txt)]\n");
