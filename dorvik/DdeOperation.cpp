@@ -146,10 +146,6 @@ BOOL CDdeIntfc::DoDdeOperation(CRegInfo& regInfo, int nVerb, const char* pszDocu
         }
     }
     if (i < 0) {
-        if (m_idInst == 0 && !InitDde(strError)) {
-            SetResult(300, strError);
-            return FALSE;
-        }
         if (!OpenConversation(regInfo, nVerb, pszDocument)) return FALSE;
         i = static_cast<int>(m_convList.size()) - 1;
     }
@@ -162,10 +158,6 @@ BOOL CDdeIntfc::DoDdeOperation(CRegInfo& regInfo, int nVerb, const char* pszDocu
         }
         // The partner went away since the last call: connect anew (starting it) and send once more.
         DropConversation(i);
-        if (m_idInst == 0 && !InitDde(strError)) {
-            SetResult(300, strError);
-            return FALSE;
-        }
         if (!OpenConversation(regInfo, nVerb, pszDocument)) return FALSE;
         if (!Execute(*m_convList.back(), regInfo.GetDdeCommand(nVerb), pszDocument, strError, nError)) {
             SetResult(303, strError);
@@ -181,18 +173,20 @@ void CDdeIntfc::DropConversation(int i) {
     m_convList.erase(m_convList.begin() + i);
     if (!m_convList.empty()) return;
     // Wine's library no longer reaches any server from an instance whose partner vanished;
-    // with no conversation left to keep, a fresh instance costs nothing.
-    CString strError;
+    // with no conversation left to keep, the next connect gets a fresh one.
     EndDde();
-    InitDde(strError);
 }
 
 BOOL CDdeIntfc::OpenConversation(CRegInfo& regInfo, int nVerb, const char* pszDocument) {
+    CString strError;
+    if (!InitDde(strError)) {  // renewed when the last conversation was dropped
+        SetResult(300, strError);
+        return FALSE;
+    }
     auto conv = std::make_unique<CConvInfo>();
     conv->SetKey(regInfo.GetKey());
     conv->SetService(regInfo.GetApplication(nVerb));
     conv->SetTopic(regInfo.GetTopic(nVerb));
-    CString strError;
     UINT nError = 0;
     if (!Connect(*conv, strError, nError)) {
         if (nError != DMLERR_NO_CONV_ESTABLISHED) {

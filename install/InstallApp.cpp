@@ -1,7 +1,6 @@
 #include "InstallApp.h"
 #include "Error.h"
 #include "InstallDirDlg.h"
-#include "Spawn.h"
 #include "StartMode.h"
 #include "config/DefaultSetupDlg.h"
 #include "config/LicenseDlg.h"
@@ -31,9 +30,7 @@ void RunSecondStage(CWnd*& pMainWnd) {
     CDefaultSetupDlg dlgSetup;
     dlgSetup.SetDefaults(kDefaultCharacterDir, kDefaultOfficeDir, CInstallFile::GetInstallDir());
     MainWindowScope mainWnd(pMainWnd, &dlgSetup);
-    // Plain concatenation: a directory ending in a backslash gives a doubled one, which the system accepts.
-    CString strServer = CInstallFile::GetInstallDir() + "\\dorvik.exe";
-    if (RunAndWait(strServer) == -1) return;  // ends silently: no server, no settings
+    if (!CInstallDirDlg::RegisterAutomationServer()) return;  // ends silently: no server, no settings
     dlgSetup.DoModal();  // OK writes Setup.txt; Cancel writes nothing
 }
 }  // namespace

@@ -19,9 +19,8 @@ struct FileCloser {
 };
 using ListFile = std::unique_ptr<std::FILE, FileCloser>;
 
-void ShowError(const CError& error) { AfxMessageBox(error.GetErrorText(), MB_OK); }
-
-int AskWithMessageBox(const CError& error, UINT nType) { return AfxMessageBox(error.GetErrorText(), nType); }
+// Shows the error's system-error message with the given buttons; the answer.
+int ShowError(const CError& error, UINT nType = MB_OK) { return AfxMessageBox(error.GetErrorText(), nType); }
 }  // namespace
 
 CInstallDirDlg::CInstallDirDlg(CWnd* pParent)
@@ -106,13 +105,13 @@ BOOL CInstallDirDlg::InstallFiles() {
 
     ListFile list(std::fopen("fileList.txt", "r"));
     if (!list) return TRUE;
-    return InstallFileList(list.get(), AskWithMessageBox);
+    return InstallFileList(list.get(), ShowError);
 }
 
 BOOL CInstallDirDlg::RegisterTypeLibraries() {
     ListFile list(std::fopen("regList.txt", "r"));
     if (!list) return TRUE;
-    return RegisterTypeLibraryList(list.get(), AskWithMessageBox);
+    return RegisterTypeLibraryList(list.get(), ShowError);
 }
 
 BOOL CInstallDirDlg::RunDefaultSetup() {

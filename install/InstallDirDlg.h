@@ -15,7 +15,9 @@ public:
     BOOL InstallFiles();
     BOOL RegisterTypeLibraries();
     BOOL RunDefaultSetup();
-    BOOL RegisterAutomationServer();
+    // Runs dorvik.exe from the installation directory and waits: it registers itself.
+    // FALSE when it cannot be started. The second stage uses it too.
+    static BOOL RegisterAutomationServer();
     BOOL StartSetupProgram();
 
 protected:

@@ -456,6 +456,18 @@ struct Pixels {
     uint32_t at(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
 };
 
+// A 32-bit top-down DIB section of w x h pixels; its pixels at *bits.
+HBITMAP createTopDownDib(HDC dc, int w, int h, void** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 // Copies a screen rectangle through the screen DC; under Wine that reads back what the X server
 // shows, which includes other processes' windows.
 bool captureScreen(const RECT& r, Pixels& out) {
@@ -464,15 +476,8 @@ bool captureScreen(const RECT& r, Pixels& out) {
     HDC screen = GetDC(nullptr);
     if (!screen) return false;
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = createTopDownDib(screen, w, h, &bits);
     bool ok = false;
     if (mem && bmp) {
         HGDIOBJ old = SelectObject(mem, bmp);
@@ -499,15 +504,8 @@ Pixels renderIcon(LPCSTR id, int w, int h, uint32_t background) {
     HICON icon = LoadIconA(nullptr, id);
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = createTopDownDib(screen, w, h, &bits);
     if (icon && mem && bmp) {
         HGDIOBJ old = SelectObject(mem, bmp);
         auto* p = static_cast<uint32_t*>(bits);
@@ -673,13 +671,13 @@ struct Driver {
         return nullptr;
     }
 
-    HWND needControl(const std::string& spec) {
+    HWND needControl(const std::string& which) {
         HWND w = need();
-        if (spec == "self") return w;
-        int id = parseControl(spec);
+        if (which == "self") return w;
+        int id = parseControl(which);
         HWND h = nullptr;
         poll([&] { return (h = findControl(w, id)) != nullptr; }, g_timeoutMs);
-        if (!h) fail("control " + spec + " in " + quote(currentCaption), "no such control");
+        if (!h) fail("control " + which + " in " + quote(currentCaption), "no such control");
         return h;
     }
 
