@@ -31,6 +31,10 @@ printf ' @velmora.dll@0@velmora.dll@ @\r\n @velmora.tlb@0@velmora.tlb@ @\r\n @do
 printf 'velmora.tlb\r\n' >"$MEDIUM/regList.txt"
 LIBID="{6F1D9A52-3C0B-4E7A-9B21-5A8E0C4D7F13}"
 
+case $(file -b "$BIN/install.exe") in
+PE32+*) say "the 64-bit programs ($BIN) on 64-bit Windows (Wine)" ;;
+*) say "the shipped 32-bit programs ($BIN) on 64-bit Windows (Wine, WoW64), as most users run them" ;;
+esac
 say "medium $MEDIUM"
 sed 's/^/demo:   fileList.txt | /' "$MEDIUM/fileList.txt" | tr -d '\r'
 sed 's/^/demo:   regList.txt  | /' "$MEDIUM/regList.txt" | tr -d '\r'
@@ -69,6 +73,7 @@ STEPS
     say "screenshots in $OUT: license.png installdir.png default-setup.png notice.png"
 fi
 
+wine_env_arch "$BIN/install.exe"  # REG_EXE: the registry as the installed programs see it
 INST="$WINEPREFIX/drive_c/Program Files/Velmora"
 echo
 say "1. the installer's first stage"
@@ -79,13 +84,13 @@ else
     say "  (nothing: the installation was cancelled)"
 fi
 say "type library registration (HKCR\\TypeLib\\$LIBID):"
-"$WINE" reg query "HKCR\\TypeLib\\$LIBID" /s 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/^ *\(.\+\)$/demo:   \1/p' || true
+"$WINE" "$REG_EXE" query "HKCR\\TypeLib\\$LIBID" /s 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/^ *\(.\+\)$/demo:   \1/p' || true
 say "dorvik's registry entries (written when the installer ran it):"
-CLSID=$("$WINE" reg query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
+CLSID=$("$WINE" "$REG_EXE" query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
 for key in DORVIK.DDEINTFC 'DORVIK.DDEINTFC\CLSID' "CLSID\\$CLSID" "CLSID\\$CLSID\\ProgID" \
     "CLSID\\$CLSID\\InprocHandler32" "CLSID\\$CLSID\\LocalServer32"; do
     printf 'demo:   HKCR\\%-58s = %s\n' "$key" \
-        "$("$WINE" reg query "HKCR\\$key" /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')"
+        "$("$WINE" "$REG_EXE" query "HKCR\\$key" /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')"
 done
 if [[ -f $INST/Setup.txt ]]; then
     say "Setup.txt, its line-end bytes shown as [CR] and [LF]:"

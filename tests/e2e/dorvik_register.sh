@@ -7,10 +7,10 @@ CLIENT=$BIN/dorvik_client.exe
 CLSID='{4B7E2C91-5D3A-4F16-9A2E-71C0D8E35A42}'
 PROGID=DORVIK.DDEINTFC
 
-# value KEY: the default value of HKCR\KEY, or "(missing)".
+# value KEY: the default value of HKCR\KEY as dorvik's own bitness sees it, or "(missing)".
 value() {
     local out
-    if out=$("$WINE" reg query "HKCR\\$1" /ve 2>/dev/null </dev/null); then
+    if out=$("$WINE" "$REG_EXE" query "HKCR\\$1" /ve 2>/dev/null </dev/null); then
         printf '%s\n' "$out" | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p'
     else
         echo "(missing)"
@@ -63,7 +63,7 @@ check_server_path "$FIRST"
 
 echo "--- second registration from another folder"
 for key in "$PROGID" "CLSID\\$CLSID" "$PROGID\\CLSID" "CLSID\\$CLSID\\InprocHandler32"; do
-    "$WINE" reg add "HKCR\\$key" /ve /d "changed by hand" /f </dev/null >/dev/null
+    "$WINE" "$REG_EXE" add "HKCR\\$key" /ve /d "changed by hand" /f </dev/null >/dev/null
 done
 expect_eq "$(register "$SECOND")" 0 "exit code"
 expect_eq "$(value "$PROGID")" "changed by hand" "1 kept"
@@ -73,8 +73,8 @@ expect_eq "$(value "CLSID\\$CLSID\\InprocHandler32")" "ole32.dll" "5 rewritten"
 check_server_path "$SECOND"
 
 echo "--- a write that fails ends the registration with exit code 1"
-"$WINE" reg delete "HKCR\\$PROGID" /f </dev/null >/dev/null
-"$WINE" reg delete "HKCR\\CLSID\\$CLSID" /f </dev/null >/dev/null
+"$WINE" "$REG_EXE" delete "HKCR\\$PROGID" /f </dev/null >/dev/null
+"$WINE" "$REG_EXE" delete "HKCR\\CLSID\\$CLSID" /f </dev/null >/dev/null
 # Under a volatile key no lasting key can be made: entry 3 fails, 4 to 6 are never written.
 "$WINE" "$CLIENT" volatile "$PROGID" </dev/null >/dev/null || fail "volatile key"
 expect_eq "$(register "$FIRST")" 1 "exit code"
@@ -83,8 +83,8 @@ expect_eq "$(value "$PROGID\\CLSID")" "(missing)" "3 failed"
 expect_eq "$(value "CLSID\\$CLSID\\ProgID")" "(missing)" "4 skipped"
 
 echo "--- server mode writes nothing"
-"$WINE" reg delete "HKCR\\$PROGID" /f </dev/null >/dev/null
-"$WINE" reg delete "HKCR\\CLSID\\$CLSID" /f </dev/null >/dev/null
+"$WINE" "$REG_EXE" delete "HKCR\\$PROGID" /f </dev/null >/dev/null
+"$WINE" "$REG_EXE" delete "HKCR\\CLSID\\$CLSID" /f </dev/null >/dev/null
 for switch in -EMBEDDING /automation; do
     wine_run_bg pid "$FIRST/dorvik.exe" "$switch"
     sleep 2

@@ -15,6 +15,7 @@ SCRATCH=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")
 FAILURES=0
 trap 'rm -rf -- "$SCRATCH"' EXIT
 wine_env_start
+wine_env_arch "$INSTALL_EXE"
 DRIVE_C=$WINEPREFIX/drive_c
 
 # fail MESSAGE: records a failure with the caller's line and goes on.
@@ -82,7 +83,7 @@ wait_for_file() {
 
 # typelib_path LIBID VERSION: the path a registered type library is recorded under, or nothing.
 typelib_path() {
-    "$WINE" reg query "HKCR\\TypeLib\\$1\\$2\\0\\win64" /ve 2>/dev/null </dev/null |
+    "$WINE" reg query "HKCR\\TypeLib\\$1\\$2\\0\\$TYPELIB_SUBKEY" /ve 2>/dev/null </dev/null |
         sed -n 's/^ *(Default) *REG_SZ *//p' | tr -d '\r'
 }
 

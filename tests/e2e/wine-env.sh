@@ -2,6 +2,10 @@
 # Helpers for end-to-end tests that run Windows programs under Wine on a private Xvfb.
 # Source it (`source tests/e2e/wine-env.sh`), then call wine_env_start. Safe under `set -euo pipefail`.
 # Each test gets its own prefix, display and wineserver, so tests can run in parallel.
+# The prefix is a 64-bit Windows with its 32-bit subsystem (WoW64), as most users have: the
+# 64-bit loader starts 32-bit programs through the 32-bit one (Debian's wine32:i386).
+# WINE_TEMPLATE may name a prefix booted once by wine-template.sh; each test then starts on a
+# copy of it instead of booting its own (about 20 s for a WoW64 prefix).
 
 WINE=${WINE:-/usr/lib/wine/wine64}
 # The server binary itself: the /usr/bin wrapper forces -p0, which would override our persistence.
@@ -62,20 +66,20 @@ wine_env_start() {
     ) </dev/null >/dev/null 2>&1 &
     _wine_env_watchdog_pid=$!
 
+    local booted=""
+    if [[ -n ${WINE_TEMPLATE:-} ]]; then
+        wine_env_copy_prefix "$WINE_TEMPLATE" "$_wine_env_prefix" || return 1
+        booted=1
+    fi
     # Persistent server: each later program then starts in a fraction of the usual time.
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
-    # The first program creates and boots the prefix; booting it again would leave a second
-    # service manager, and RpcSs (COM activation of local servers) would never start.
+    # The first program creates and boots a new prefix (a copy is not booted again: its update
+    # stamp matches). Booting a prefix twice would leave a second service manager, and RpcSs
+    # (COM activation of local servers) would never start.
     if ! "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1; then
         wine_env_log "creating the prefix failed"; return 1
     fi
-    # Without a window manager Wine waits ~2 s for every window change unless windows are unmanaged;
-    # undecorated windows get Wine-drawn title bars, which screenshots then show.
-    local v
-    for v in Managed Decorated; do
-        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$v" /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 ||
-            { wine_env_log "reg add $v failed"; return 1; }
-    done
+    [[ -n $booted ]] || wine_env_settle_windows || return 1
 
     # Keep one idle Windows process alive: once the last one exits, Wine winds down the desktop
     # process, and the next program to start stalls ~10 s while a new one fails to reach RpcSs.
@@ -83,6 +87,53 @@ wine_env_start() {
     local fifo="$_wine_env_prefix/.keeper"
     mkfifo "$fifo"
     "$WINE" cmd.exe <>"$fifo" >/dev/null 2>&1 &
+}
+
+# wine_env_settle_windows: settings every prefix gets once, after its boot.
+wine_env_settle_windows() {
+    # Without a window manager Wine waits ~2 s for every window change unless windows are unmanaged;
+    # undecorated windows get Wine-drawn title bars, which screenshots then show.
+    local v
+    for v in Managed Decorated; do
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$v" /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 ||
+            { wine_env_log "reg add $v failed"; return 1; }
+    done
+}
+
+# wine_env_copy_prefix FROM TO: a copy of a booted prefix. The system directories (1.2 GB of
+# Wine's own DLLs, which nothing rewrites in place) are hard links; everything else is copied.
+wine_env_copy_prefix() {
+    local from=$1 to=$2 e
+    [[ -f $from/system.reg && -f $from/.update-timestamp ]] || { wine_env_log "no booted prefix in $from"; return 1; }
+    mkdir -p "$to/drive_c/windows" || return 1
+    for e in "$from"/.update-timestamp "$from"/*; do
+        [[ ${e##*/} != drive_c ]] || continue
+        cp -a "$e" "$to/" || return 1
+    done
+    for e in "$from"/drive_c/*; do
+        [[ ${e##*/} != windows ]] || continue
+        cp -a "$e" "$to/drive_c/" || return 1
+    done
+    for e in "$from"/drive_c/windows/*; do
+        case ${e##*/} in
+        system32 | syswow64 | winsxs) cp -al "$e" "$to/drive_c/windows/" ;;
+        *) cp -a "$e" "$to/drive_c/windows/" ;;
+        esac || return 1
+    done
+}
+
+# wine_env_boot_template DIR: boots a prefix in DIR (which must not exist) for wine_env_copy_prefix,
+# settles it and shuts its server down so that everything is saved.
+wine_env_boot_template() {
+    local dir=$1
+    [[ ! -e $dir ]] || { wine_env_log "$dir exists"; return 1; }
+    WINE_TEMPLATE="" wine_env_start || return 1
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    rm -f -- "$_wine_env_prefix"/.keeper "$_wine_env_prefix"/.displayfd "$_wine_env_prefix"/.xvfb.log
+    mv -- "$_wine_env_prefix" "$dir"
+    _wine_env_prefix=""
+    wine_env_stop
 }
 
 # Chains in front of any EXIT trap already set instead of replacing it.
@@ -149,6 +200,25 @@ wine_wait() {
     done
     wait "$pid" || rc=$?
     return "$rc"
+}
+
+# wine_env_arch EXE: what a program of EXE's bitness sees in the prefix (after wine_env_start).
+#   ARCH, OTHER_ARCH  win32 or win64 (the build), and the other one
+#   PROGRAM_SYSDIR    the Unix folder behind the program's system32 (syswow64 for a 32-bit one)
+#   TYPELIB_SUBKEY    the TypeLib platform subkey its RegisterTypeLib writes
+#   REG_VIEW          the registry view it writes, for reg.exe's /reg: switch
+#   REG_EXE           the reg.exe of its bitness: it sees the registry as the program does. (Wine's
+#                     64-bit reg.exe with /reg:32 misses the keys that the two views share, such
+#                     as a ProgID under HKCR; Windows' does not.)
+wine_env_arch() {
+    if [[ $(file -b "$1") == PE32+* ]]; then
+        ARCH=win64 OTHER_ARCH=win32 PROGRAM_SYSDIR=$WINEPREFIX/drive_c/windows/system32 REG_VIEW=/reg:64
+        REG_EXE=reg
+    else
+        ARCH=win32 OTHER_ARCH=win64 PROGRAM_SYSDIR=$WINEPREFIX/drive_c/windows/syswow64 REG_VIEW=/reg:32
+        REG_EXE='C:\windows\syswow64\reg.exe'
+    fi
+    TYPELIB_SUBKEY=$ARCH
 }
 
 # winpath UNIXPATH: the Windows spelling of a Unix path (Wine maps Z: to /).
