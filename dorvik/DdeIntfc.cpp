@@ -8,6 +8,8 @@
 
 // {4B7E2C90-5D3A-4F16-9A2E-71C0D8E35A42}
 const IID IID_IDdeIntfc = {0x4B7E2C90, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
+// {4B7E2C92-5D3A-4F16-9A2E-71C0D8E35A42}
+const GUID LIBID_Dorvik = {0x4B7E2C92, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
 
 CDdeIntfc* g_pDdeIntfc = nullptr;
 
@@ -22,6 +24,8 @@ BEGIN_DISPATCH_MAP(CDdeIntfc, CCmdTarget)
     DISP_FUNCTION(CDdeIntfc, "setOpInfo", setOpInfo, VT_BOOL)
     DISP_FUNCTION(CDdeIntfc, "uninitialize", uninitialize, VT_EMPTY)
 END_DISPATCH_MAP()
+
+IMPLEMENT_OLETYPELIB(CDdeIntfc, LIBID_Dorvik, kDorvikLibMajor, kDorvikLibMinor)
 
 BEGIN_INTERFACE_MAP(CDdeIntfc, CCmdTarget)
     INTERFACE_PART(CDdeIntfc, IID_IDdeIntfc, Dispatch)

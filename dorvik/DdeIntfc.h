@@ -9,8 +9,10 @@
 #include <memory>
 #include <vector>
 
-// The dispatch interface's own identifier; clients bind by name.
+// The dispatch interface's own identifier, and the type library (dorvik.idl) that describes it.
 extern const IID IID_IDdeIntfc;
+extern const GUID LIBID_Dorvik;
+const WORD kDorvikLibMajor = 1, kDorvikLibMinor = 0;
 
 class CDdeIntfc : public CCmdTarget {
     DECLARE_DYNCREATE(CDdeIntfc)
@@ -73,8 +75,14 @@ protected:
     CString m_errorDesc;
     short m_errorCode = 0;
 
+    BOOL GetDispatchIID(IID* pIID) override {
+        *pIID = IID_IDdeIntfc;
+        return TRUE;
+    }
+
     DECLARE_DISPATCH_MAP()
     DECLARE_INTERFACE_MAP()
+    DECLARE_OLETYPELIB(CDdeIntfc)
 };
 
 // The most recently constructed object, through which the DDE callback reaches its

@@ -1,28 +1,16 @@
 // CRegInfo::Load: the association walk through the narrow registry functions, read only.
 #include "RegInfo.h"
-#include <windows.h>
+#include "../framework/Scoped.h"
 #include <vector>
 
 namespace {
-class CKey {
-public:
-    CKey() = default;
-    ~CKey() { if (m_h) ::RegCloseKey(m_h); }
-    CKey(const CKey&) = delete;
-    CKey& operator=(const CKey&) = delete;
-    HKEY* operator&() { return &m_h; }
-    operator HKEY() const { return m_h; }
-
-private:
-    HKEY m_h = nullptr;
-};
 
 bool Fail(CString& strError, const char* pszStep, LONG code) {
     strError.Format("Error: %s = %ld", pszStep, static_cast<long>(code));
     return false;
 }
 
-bool Open(HKEY hParent, const char* pszName, CKey& key, CString& strError) {
+bool Open(HKEY hParent, const char* pszName, CRegKey& key, CString& strError) {
     LONG r = ::RegOpenKeyExA(hParent, pszName, 0, KEY_READ, &key);
     return r == ERROR_SUCCESS || Fail(strError, "RegOpenKeyEx", r);
 }
@@ -75,7 +63,7 @@ bool ReadDdeExec(HKEY hDdeExec, VerbInfo& verb, CString& strError) {
         CString* value;
     } fields[] = {{"Application", &verb.strApplication}, {"ifexec", &verb.strIfExec}, {"Topic", &verb.strTopic}};
     for (const Field& f : fields) {
-        CKey key;
+        CRegKey key;
         LONG r = ::RegOpenKeyExA(hDdeExec, f.name, 0, KEY_READ, &key);
         if (r == ERROR_FILE_NOT_FOUND) continue;
         if (r != ERROR_SUCCESS) return Fail(strError, "RegOpenKeyEx", r);
@@ -85,13 +73,13 @@ bool ReadDdeExec(HKEY hDdeExec, VerbInfo& verb, CString& strError) {
 }
 
 bool ReadVerb(HKEY hShell, const CString& strName, VerbInfo& verb, CString& strError) {
-    CKey verbKey;
+    CRegKey verbKey;
     DWORD nSubKeys = 0, nMaxNameLen = 0;
     if (!Open(hShell, strName, verbKey, strError) || !CountSubkeys(verbKey, nSubKeys, nMaxNameLen, strError)) return false;
     verb = VerbInfo();
     for (DWORD i = 0; i < nSubKeys; ++i) {
         CString strSub;
-        CKey sub;
+        CRegKey sub;
         if (!EnumSubkey(verbKey, i, nMaxNameLen, strSub, strError) || !Open(verbKey, strSub, sub, strError)) return false;
         if (strSub.CompareNoCase("command") == 0) {
             if (!ReadDefaultValue(sub, verb.strCommand, strError)) return false;
@@ -104,7 +92,7 @@ bool ReadVerb(HKEY hShell, const CString& strName, VerbInfo& verb, CString& strE
 }  // namespace
 
 BOOL CRegInfo::Load(CString& strError) {
-    CKey extKey, typeKey, shellKey;
+    CRegKey extKey, typeKey, shellKey;
     if (!Open(HKEY_CLASSES_ROOT, m_strKey, extKey, strError) || !ReadDefaultValue(extKey, m_strFileType, strError))
         return FALSE;
     DWORD nVerbs = 0, nMaxNameLen = 0;

@@ -1,5 +1,6 @@
 #include "ServerApp.h"
 #include "../framework/OleFactory.h"
+#include "../framework/TypeLib.h"
 #include "DdeIntfc.h"
 #include "ServerSwitch.h"
 #include "res/resource.h"
@@ -8,7 +9,8 @@ namespace {
 // {4B7E2C91-5D3A-4F16-9A2E-71C0D8E35A42}
 const CLSID CLSID_DdeIntfc = {0x4B7E2C91, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
 
-COleObjectFactory g_factory(CLSID_DdeIntfc, RUNTIME_CLASS(CDdeIntfc), FALSE, "DORVIK.DDEINTFC");
+COleObjectFactory g_factory(CLSID_DdeIntfc, RUNTIME_CLASS(CDdeIntfc), FALSE, "DORVIK.DDEINTFC", &LIBID_Dorvik,
+                            kDorvikLibMajor, kDorvikLibMinor);
 }  // namespace
 
 CServerApp theApp;
@@ -20,17 +22,30 @@ BOOL CServerApp::InitInstance() {
         return FALSE;
     }
     std::string cmdLine = m_lpCmdLine;
-    if (TakeServerSwitch(cmdLine)) {
-        m_strCmdLine = cmdLine.c_str();
-        m_lpCmdLine = m_strCmdLine;
+    const ServerRun run = TakeRunSwitch(cmdLine);
+    m_strCmdLine = cmdLine.c_str();
+    m_lpCmdLine = m_strCmdLine;
+    switch (run) {
+    case ServerRun::Serve:
         AfxOleSetUserCtrl(FALSE);  // OLE started us: end when the last object goes
         if (COleObjectFactory::RegisterAll()) return TRUE;
         // Nobody could reach the class: a server that waited would never end.
         m_nExitCode = 1;
         return FALSE;
+    case ServerRun::Unregister: {
+        // Exit code 0 when our entries are gone (or were never there, or are another copy's).
+        // Both steps run even when one fails, so as much as possible goes.
+        const BOOL bTypeLib = AfxOleUnregisterTypeLib(LIBID_Dorvik, kDorvikLibMajor, kDorvikLibMinor);
+        const BOOL bClass = COleObjectFactory::UpdateRegistryAll(FALSE);
+        m_nExitCode = bTypeLib && bClass ? 0 : 1;
+        return FALSE;
     }
-    // Registration run: exit code 0 or 1 (the installer reads -1 as "could not start").
-    m_nExitCode = COleObjectFactory::UpdateRegistryAll() ? 0 : 1;
+    case ServerRun::Register:
+        break;
+    }
+    // Registration run: exit code 0 or 1 (the installer reads -1 as "could not start"). The
+    // type library follows the class's entries, as those follow each other.
+    m_nExitCode = COleObjectFactory::UpdateRegistryAll() && AfxOleRegisterTypeLib(m_hInstance, LIBID_Dorvik) ? 0 : 1;
     return FALSE;
 }
 

@@ -1,5 +1,6 @@
 // CServerApp: dorvik's application object. With "Embedding" or "Automation" on its command
-// line it serves DORVIK.DDEINTFC to OLE; otherwise it writes its class registration and ends.
+// line it serves DORVIK.DDEINTFC to OLE; with "UnregServer" it removes its registration and
+// ends; otherwise it writes its class registration and type library and ends.
 #pragma once
 #include "../framework/WinApp.h"
 

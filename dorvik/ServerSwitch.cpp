@@ -30,3 +30,10 @@ bool TakeSwitch(std::string& cmdLine, const char* name) {
 bool TakeServerSwitch(std::string& cmdLine) {
     return TakeSwitch(cmdLine, "Embedding") || TakeSwitch(cmdLine, "Automation");
 }
+
+ServerRun TakeRunSwitch(std::string& cmdLine) {
+    if (TakeServerSwitch(cmdLine)) return ServerRun::Serve;
+    if (TakeSwitch(cmdLine, "UnregServer")) return ServerRun::Unregister;
+    TakeSwitch(cmdLine, "RegServer");
+    return ServerRun::Register;
+}

@@ -9,3 +9,10 @@ bool TakeSwitch(std::string& cmdLine, const char* name);
 // Server mode for "Embedding" (tested first) or "Automation"; the switch found is removed
 // from cmdLine. Any other command line asks for the class registration.
 bool TakeServerSwitch(std::string& cmdLine);
+
+enum class ServerRun { Serve, Register, Unregister };
+
+// What a run is for: serving (the server switches come first), "UnregServer", or else the
+// registration, which "RegServer" asks for as an empty or any other command line does. The
+// switch found is removed from cmdLine.
+ServerRun TakeRunSwitch(std::string& cmdLine);

@@ -43,14 +43,22 @@ STDMETHODIMP_(ULONG) CCmdTarget::XDispatch::Release() { return Owner()->Internal
 
 STDMETHODIMP CCmdTarget::XDispatch::GetTypeInfoCount(UINT* pctinfo) {
     if (!pctinfo) return E_POINTER;
-    *pctinfo = 0;  // clients bind by name
+    *pctinfo = Owner()->GetTypeInfoCount();
     return S_OK;
 }
 
-STDMETHODIMP CCmdTarget::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) {
+STDMETHODIMP CCmdTarget::XDispatch::GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) {
     if (!ppTInfo) return E_POINTER;
     *ppTInfo = nullptr;
-    return DISP_E_BADINDEX;
+    if (iTInfo != 0 || Owner()->GetTypeInfoCount() == 0) return DISP_E_BADINDEX;
+    IID iid;
+    if (!Owner()->GetDispatchIID(&iid)) return E_NOTIMPL;
+    ITypeLib* pTypeLib = nullptr;
+    HRESULT hr = Owner()->GetTypeLib(lcid, &pTypeLib);
+    if (FAILED(hr)) return hr;
+    hr = pTypeLib->GetTypeInfoOfGuid(iid, ppTInfo);  // the type information keeps its library alive
+    pTypeLib->Release();
+    return hr;
 }
 
 namespace {

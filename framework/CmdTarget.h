@@ -20,6 +20,8 @@ typedef HRESULT (*AFX_PDISPINVOKE)(CCmdTarget* pTarget, WORD wFlags, DISPPARAMS*
 struct AFX_DISPMAP_ENTRY {
     const char* lpszName;  // null ends the map
     AFX_PDISPINVOKE pfnInvoke;
+    VARTYPE vt;                // a property's type or a method's result (VT_EMPTY: none)
+    const VARTYPE* pvtParams;  // a method's parameters, ended by VT_EMPTY; null for a property
 };
 
 class CCmdTarget : public CObject {
@@ -46,6 +48,15 @@ public:
     virtual const AFX_DISPMAP_ENTRY* GetDispatchMap() const { return nullptr; }
     // Interface identifiers, beyond IUnknown and IDispatch, that the dispatch part answers; null-terminated.
     virtual const IID* const* GetInterfaceMap() const { return nullptr; }
+
+    // Type information: a class with a type library (DECLARE_OLETYPELIB) answers GetTypeInfo
+    // with the description of the interface that GetDispatchIID names.
+    virtual UINT GetTypeInfoCount() { return 0; }
+    virtual HRESULT GetTypeLib(LCID, ITypeLib** ppTypeLib) {
+        *ppTypeLib = nullptr;
+        return TYPE_E_CANTLOADLIBRARY;
+    }
+    virtual BOOL GetDispatchIID(IID*) { return FALSE; }
 
 protected:
     LONG m_dwRef = 1;  // the creator's reference
@@ -122,12 +133,14 @@ HRESULT Load(VARIANTARG* pArg, typename Value<vt>::Type& out) {
 // Boolean, short and long the 16- and 32-bit integers.
 template <class T> struct Arg;
 template <> struct Arg<const char*> {
+    static constexpr VARTYPE vt = VT_BSTR;
     CString value;
     HRESULT Load(VARIANTARG* p) { return afxdisp::Load<VT_BSTR>(p, value); }
     const char* Get() { return value; }
     HRESULT Store(VARIANTARG*) { return S_OK; }
 };
 template <> struct Arg<CString&> {
+    static constexpr VARTYPE vt = VT_BSTR | VT_BYREF;
     CString value, original;
     HRESULT Load(VARIANTARG* p) {
         HRESULT hr = afxdisp::Load<VT_BSTR>(p, value);
@@ -137,10 +150,11 @@ template <> struct Arg<CString&> {
     CString& Get() { return value; }
     HRESULT Store(VARIANTARG* p);
 };
-template <VARTYPE vt> struct ScalarArg {
-    typename Value<vt>::Type value{};
-    HRESULT Load(VARIANTARG* p) { return afxdisp::Load<vt>(p, value); }
-    typename Value<vt>::Type Get() { return value; }
+template <VARTYPE vtArg> struct ScalarArg {
+    static constexpr VARTYPE vt = vtArg;
+    typename Value<vtArg>::Type value{};
+    HRESULT Load(VARIANTARG* p) { return afxdisp::Load<vtArg>(p, value); }
+    typename Value<vtArg>::Type Get() { return value; }
     HRESULT Store(VARIANTARG*) { return S_OK; }
 };
 template <> struct Arg<BOOL> : ScalarArg<VT_BOOL> {};
@@ -151,6 +165,7 @@ template <auto Pfn, VARTYPE vtResult> struct Method;
 template <class C, class R, class... A, R (C::*Pfn)(A...), VARTYPE vtResult>
 struct Method<Pfn, vtResult> {
     static_assert(std::is_void<R>::value == (vtResult == VT_EMPTY), "VT_EMPTY is the result type of a void member");
+    static constexpr VARTYPE params[] = {Arg<A>::vt..., VT_EMPTY};
 
     static HRESULT Invoke(CCmdTarget* pTarget, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult, UINT* puArgErr) {
         if (!(wFlags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return DISP_E_MEMBERNOTFOUND;
@@ -227,10 +242,11 @@ private:                                                            \
     const AFX_DISPMAP_ENTRY* theClass::GetDispatchMap() const { return _dispatchEntries; } \
     const AFX_DISPMAP_ENTRY theClass::_dispatchEntries[] = {
 #define DISP_FUNCTION(theClass, szExternalName, pfnMember, vtRetVal) \
-    {szExternalName, &afxdisp::Method<&theClass::pfnMember, vtRetVal>::Invoke},
+    {szExternalName, &afxdisp::Method<&theClass::pfnMember, vtRetVal>::Invoke, vtRetVal, \
+     afxdisp::Method<&theClass::pfnMember, vtRetVal>::params},
 #define DISP_PROPERTY_NOTIFY(theClass, szExternalName, memberName, pfnAfterSet, vtPropType) \
-    {szExternalName, &afxdisp::Property<&theClass::memberName, &theClass::pfnAfterSet, vtPropType>::Invoke},
-#define END_DISPATCH_MAP() {nullptr, nullptr}};
+    {szExternalName, &afxdisp::Property<&theClass::memberName, &theClass::pfnAfterSet, vtPropType>::Invoke, vtPropType, nullptr},
+#define END_DISPATCH_MAP() {nullptr, nullptr, VT_EMPTY, nullptr}};
 
 #define DECLARE_INTERFACE_MAP() \
 public:                         \
@@ -245,3 +261,22 @@ public:                         \
     nullptr};               \
     return ids;             \
     }
+
+// ---- type library ----
+
+// The type library that describes a class: loaded from the program that holds it, so the
+// type information matches the running code whichever copy is registered.
+#define DECLARE_OLETYPELIB(theClass)                                 \
+public:                                                              \
+    UINT GetTypeInfoCount() override;                                \
+    HRESULT GetTypeLib(LCID lcid, ITypeLib** ppTypeLib) override;
+
+#define IMPLEMENT_OLETYPELIB(theClass, tlid, wVerMajor, wVerMinor)                  \
+    UINT theClass::GetTypeInfoCount() { return 1; }                                 \
+    HRESULT theClass::GetTypeLib(LCID, ITypeLib** ppTypeLib) {                      \
+        return AfxLoadTypeLib(tlid, wVerMajor, wVerMinor, ppTypeLib);              \
+    }
+
+// The type library tlid of the given version, from this program's own resources, or else as
+// the registry names it.
+HRESULT AfxLoadTypeLib(REFGUID tlid, WORD wVerMajor, WORD wVerMinor, ITypeLib** ppTypeLib);

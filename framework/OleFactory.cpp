@@ -1,5 +1,7 @@
 #include "OleFactory.h"
+#include "Scoped.h"
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -9,19 +11,6 @@ COleObjectFactory*& FirstFactory() {
 }
 BOOL g_bUserCtrl = TRUE;
 BOOL g_bStopping = FALSE;
-
-class CRegKey {
-public:
-    CRegKey() = default;
-    ~CRegKey() { if (m_h) ::RegCloseKey(m_h); }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY* operator&() { return &m_h; }
-    operator HKEY() const { return m_h; }
-
-private:
-    HKEY m_h = nullptr;
-};
 
 bool KeyExists(const char* pszKey) {
     CRegKey key;
@@ -37,28 +26,89 @@ bool SetDefaultValue(const char* pszKey, const CString& value) {
                             static_cast<DWORD>(value.GetLength() + 1)) == ERROR_SUCCESS;
 }
 
+bool DeleteTree(const char* pszKey) {
+    LONG r = ::RegDeleteTreeA(HKEY_CLASSES_ROOT, pszKey);
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+}
+
 // This executable's path, whatever its length, in its short (8.3) form when the system has one.
 CString ServerPath() {
+    const CString path = AfxGetModuleFileName();
+    if (path.IsEmpty()) return path;
+    DWORD need = ::GetShortPathNameA(path, nullptr, 0);
+    if (need == 0) return path;
+    CString shortPath;
+    DWORD n = ::GetShortPathNameA(path, shortPath.GetBuffer(static_cast<int>(need)), need);
+    shortPath.ReleaseBuffer(n < need ? static_cast<int>(n) : 0);
+    return n == 0 || n >= need ? path : shortPath;
+}
+
+// The file's identity: two names of one file (long and short, any case) give the same.
+bool FileIdentity(const char* pszPath, BY_HANDLE_FILE_INFORMATION& info) {
+    CHandle h(::CreateFileA(pszPath, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return h.IsValid() && ::GetFileInformationByHandle(h, &info);
+}
+}  // namespace
+
+CString AfxGetModuleFileName() {
     std::vector<char> path(MAX_PATH);
     for (;;) {
         DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return CString();
-        if (n < path.size()) break;
+        if (n < path.size()) return CString(path.data());
         path.resize(path.size() * 2);
     }
-    DWORD need = ::GetShortPathNameA(path.data(), nullptr, 0);
-    if (need == 0) return CString(path.data());
-    CString shortPath;
-    DWORD n = ::GetShortPathNameA(path.data(), shortPath.GetBuffer(static_cast<int>(need)), need);
-    shortPath.ReleaseBuffer(n < need ? static_cast<int>(n) : 0);
-    return n == 0 || n >= need ? CString(path.data()) : shortPath;
 }
-}  // namespace
+
+BOOL AfxIsThisProgram(const char* pszCommand) {
+    BY_HANDLE_FILE_INFORMATION self, other;
+    if (!FileIdentity(AfxGetModuleFileName(), self)) return FALSE;
+    const std::string command = pszCommand;
+    std::vector<std::string> paths;
+    if (!command.empty() && command[0] == '"') {
+        paths.push_back(command.substr(1, command.find('"', 1) - 1));
+    } else {
+        paths.push_back(command);
+        // A path without quotes may hold blanks; switches behind it start with a blank and - or /.
+        for (std::string::size_type i = command.find(' '); i != std::string::npos; i = command.find(' ', i + 1))
+            if (i + 1 < command.size() && (command[i + 1] == '-' || command[i + 1] == '/')) {
+                paths.push_back(command.substr(0, i));
+                break;
+            }
+    }
+    for (const std::string& path : paths)
+        if (FileIdentity(path.c_str(), other) && other.dwVolumeSerialNumber == self.dwVolumeSerialNumber &&
+            other.nFileIndexHigh == self.nFileIndexHigh && other.nFileIndexLow == self.nFileIndexLow)
+            return TRUE;
+    return FALSE;
+}
+
+LONG AfxRegQueryDefault(const char* pszKey, CString& value) {
+    CRegKey key;
+    LONG r = ::RegOpenKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, KEY_QUERY_VALUE, &key);
+    if (r != ERROR_SUCCESS) return r;
+    std::vector<char> data(MAX_PATH);
+    for (;;) {
+        DWORD type = 0, size = static_cast<DWORD>(data.size() - 1);
+        r = ::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        if (r == ERROR_MORE_DATA) {
+            data.resize(size + 2);
+            continue;
+        }
+        if (r != ERROR_SUCCESS) return r;
+        if (type != REG_SZ) return ERROR_INVALID_DATA;
+        data[size] = '\0';  // a stored value need not end in one
+        value = data.data();
+        return ERROR_SUCCESS;
+    }
+}
 
 COleObjectFactory::COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance,
-                                     const char* lpszProgID)
+                                     const char* lpszProgID, const GUID* pTypeLibID, WORD wVerMajor, WORD wVerMinor)
     : m_xClassFactory(this), m_clsid(clsid), m_pRuntimeClass(pRuntimeClass), m_bMultiInstance(bMultiInstance),
-      m_strProgID(lpszProgID), m_pNextFactory(FirstFactory()) {
+      m_strProgID(lpszProgID), m_typeLibID(pTypeLibID ? *pTypeLibID : GUID_NULL), m_wVerMajor(wVerMajor),
+      m_wVerMinor(wVerMinor), m_bTypeLib(pTypeLibID != nullptr), m_pNextFactory(FirstFactory()) {
     FirstFactory() = this;
 }
 
@@ -97,16 +147,27 @@ void COleObjectFactory::RevokeAll() {
     for (COleObjectFactory* p = FirstFactory(); p; p = p->m_pNextFactory) p->Revoke();
 }
 
-BOOL COleObjectFactory::UpdateRegistryAll() {
+BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister) {
     BOOL bResult = TRUE;
     for (COleObjectFactory* p = FirstFactory(); p; p = p->m_pNextFactory)
-        if (!p->UpdateRegistry()) bResult = FALSE;
+        if (!p->UpdateRegistry(bRegister)) bResult = FALSE;
     return bResult;
 }
 
-BOOL COleObjectFactory::UpdateRegistry() {
+BOOL COleObjectFactory::UpdateRegistry(BOOL bRegister) {
     const CString clsid = AfxStringFromCLSID(m_clsid);
     const CString clsidKey = "CLSID\\" + clsid;
+    if (!bRegister) {
+        CString server, progIdClsid;
+        LONG r = AfxRegQueryDefault(clsidKey + "\\LocalServer32", server);
+        if (r == ERROR_FILE_NOT_FOUND || r == ERROR_INVALID_DATA || (r == ERROR_SUCCESS && !AfxIsThisProgram(server)))
+            return TRUE;  // never there, or another copy's
+        if (r != ERROR_SUCCESS) return FALSE;
+        // The ProgID goes with the class only while it still names it.
+        r = AfxRegQueryDefault(m_strProgID + "\\CLSID", progIdClsid);
+        if (r == ERROR_SUCCESS && progIdClsid.CompareNoCase(clsid) == 0 && !DeleteTree(m_strProgID)) return FALSE;
+        return DeleteTree(clsidKey);
+    }
     const CString server = ServerPath();
     if (server.IsEmpty()) return FALSE;
     struct Entry {
@@ -128,6 +189,13 @@ BOOL COleObjectFactory::UpdateRegistry() {
         if (!(e.onlyWhenNew && KeyExists(e.key)) && !SetDefaultValue(e.key, e.value)) return FALSE;
     for (const Entry& e : secondGroup)
         if (!SetDefaultValue(e.key, e.value)) return FALSE;
+    if (m_bTypeLib) {
+        CString version;
+        version.Format("%x.%x", m_wVerMajor, m_wVerMinor);  // as the TypeLib key spells it
+        if (!SetDefaultValue(clsidKey + "\\TypeLib", AfxStringFromCLSID(m_typeLibID)) ||
+            !SetDefaultValue(clsidKey + "\\Version", version))
+            return FALSE;
+    }
     return TRUE;
 }
 

@@ -5,8 +5,10 @@
 
 class COleObjectFactory {
 public:
-    // Not multi-instance: one process serves every object (REGCLS_MULTIPLEUSE).
-    COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance, const char* lpszProgID);
+    // Not multi-instance: one process serves every object (REGCLS_MULTIPLEUSE). A class with a
+    // type library names it, so the registration binds the two.
+    COleObjectFactory(REFCLSID clsid, const CRuntimeClass* pRuntimeClass, BOOL bMultiInstance, const char* lpszProgID,
+                      const GUID* pTypeLibID = nullptr, WORD wVerMajor = 0, WORD wVerMinor = 0);
     virtual ~COleObjectFactory();
     COleObjectFactory(const COleObjectFactory&) = delete;
     COleObjectFactory& operator=(const COleObjectFactory&) = delete;
@@ -14,13 +16,16 @@ public:
     BOOL Register();  // with OLE, as a running local server
     void Revoke();
     BOOL IsRegistered() const { return m_dwRegister != 0; }
-    // The class's registration: ProgID and CLSID keys, LocalServer32 = this executable's short path.
-    BOOL UpdateRegistry();
+    // The class's registration: ProgID and CLSID keys, LocalServer32 = this executable's short
+    // path, then the CLSID's TypeLib and Version. Unregistering removes the ProgID and CLSID keys
+    // only when LocalServer32 names this executable: another copy's registration stays. TRUE
+    // when the registration is written, or gone (or never there, or another copy's).
+    BOOL UpdateRegistry(BOOL bRegister = TRUE);
     REFCLSID GetClassID() const { return m_clsid; }
 
     static BOOL RegisterAll();
     static void RevokeAll();
-    static BOOL UpdateRegistryAll();
+    static BOOL UpdateRegistryAll(BOOL bRegister = TRUE);
 
 protected:
     // A new object with its creator's reference, or null.
@@ -41,6 +46,9 @@ private:
     const CRuntimeClass* m_pRuntimeClass;
     BOOL m_bMultiInstance;
     CString m_strProgID;
+    GUID m_typeLibID;
+    WORD m_wVerMajor, m_wVerMinor;
+    bool m_bTypeLib;
     DWORD m_dwRegister = 0;
     LONG m_dwRef = 0;  // the factory is static: references are counted but never free it
     COleObjectFactory* m_pNextFactory;
@@ -58,3 +66,12 @@ BOOL AfxOleServerStopping();
 
 // The registry form of a class identifier: upper-case hexadecimal in braces.
 CString AfxStringFromCLSID(REFCLSID clsid);
+
+// This executable's full path.
+CString AfxGetModuleFileName();
+// Whether a command line as LocalServer32 or a type library's registration holds it (a path,
+// quoted or not, with or without switches behind it) names this executable's file.
+BOOL AfxIsThisProgram(const char* pszCommand);
+// HKEY_CLASSES_ROOT\pszKey's default value: ERROR_SUCCESS, an error of the registry, or
+// ERROR_INVALID_DATA when it is not a string.
+LONG AfxRegQueryDefault(const char* pszKey, CString& value);

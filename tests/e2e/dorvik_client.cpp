@@ -2,6 +2,8 @@
 // HRESULTs of bad calls, and when the server process ends.
 //   dorvik_client errors     bad calls get their HRESULTs across the process boundary
 //   dorvik_client lifetime   one server serves every object and ends after the last one
+//   dorvik_client typeinfo USER   what PowerShell's adapter does: the members from the type
+//                            information, then each called by the DISPID found there
 //   dorvik_client gone       waits until no dorvik.exe runs (after another client's last release)
 //   dorvik_client volatile KEY   creates HKCR\KEY as a volatile key, under which no lasting key can be made
 // Prints one line per check; exit code 0 when all passed.
@@ -10,6 +12,7 @@
 #include <tlhelp32.h>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -113,6 +116,166 @@ int Errors() {
     return g_failures ? 1 : 0;
 }
 
+// ---- type information ----
+
+std::string Narrow(BSTR b) {
+    std::string s;
+    for (UINT i = 0; b && i < ::SysStringLen(b); ++i) s += static_cast<char>(b[i]);
+    return s;
+}
+
+struct Found {
+    MEMBERID id = DISPID_UNKNOWN;
+    std::string params;  // "name:vt:flags" per parameter; vt with 0x4000 for a pointer
+    VARTYPE result = VT_EMPTY;
+    std::vector<VARTYPE> types;
+};
+
+// The members of the object's type information, keyed "name/kind" as a type browser lists them.
+std::vector<std::pair<std::string, Found>> ReadMembers(ITypeInfo* ti) {
+    std::vector<std::pair<std::string, Found>> members;
+    TYPEATTR* ta = nullptr;
+    if (FAILED(ti->GetTypeAttr(&ta))) return members;
+    for (UINT i = 0; i < ta->cFuncs; ++i) {
+        FUNCDESC* fd = nullptr;
+        if (FAILED(ti->GetFuncDesc(i, &fd))) continue;
+        if (fd->wFuncFlags & FUNCFLAG_FRESTRICTED) {  // IDispatch's own, hidden from scripts
+            ti->ReleaseFuncDesc(fd);
+            continue;
+        }
+        BSTR names[16] = {};
+        UINT nNames = 0;
+        ti->GetNames(fd->memid, names, 16, &nNames);
+        const char* kind = fd->invkind == INVOKE_FUNC ? "method" : fd->invkind == INVOKE_PROPERTYGET ? "get" : "put";
+        Found f;
+        f.id = fd->memid;
+        for (SHORT k = 0; k < fd->cParams; ++k) {
+            const ELEMDESC& e = fd->lprgelemdescParam[k];
+            VARTYPE vt = e.tdesc.vt == VT_PTR ? static_cast<VARTYPE>(e.tdesc.lptdesc->vt | VT_BYREF) : e.tdesc.vt;
+            f.types.push_back(vt);
+            char part[96];
+            // A property's put value has no name of its own.
+            std::snprintf(part, sizeof part, "%s%s:%x:%x", k ? " " : "",
+                          k + 1u < nNames ? Narrow(names[k + 1]).c_str() : "-", vt, e.paramdesc.wParamFlags);
+            f.params += part;
+        }
+        f.result = fd->elemdescFunc.tdesc.vt;
+        members.push_back({Narrow(names[0]) + "/" + kind, f});
+        for (UINT k = 0; k < nNames; ++k) ::SysFreeString(names[k]);
+        ti->ReleaseFuncDesc(fd);
+    }
+    ti->ReleaseTypeAttr(ta);
+    return members;
+}
+
+int TypeInfo(const char* user) {
+    IDispatch* p = Create();
+    if (!p) return 1;
+    UINT count = 0;
+    HRESULT hr = p->GetTypeInfoCount(&count);
+    Check(hr == S_OK && count == 1, "GetTypeInfoCount gives 1", hr);
+    ITypeInfo* ti = nullptr;
+    hr = p->GetTypeInfo(0, LOCALE_USER_DEFAULT, &ti);
+    Check(SUCCEEDED(hr) && ti, "GetTypeInfo returns the interface's type information", hr);
+    if (!ti) return 1;
+    auto members = ReadMembers(ti);
+    ti->Release();
+
+    // What a PowerShell user sees with Get-Member: every member, with DISPIDs, parameter names,
+    // types (8 BSTR, 2 short, b Boolean, 4008 BSTR by reference) and flags (1 in, 3 in and out).
+    const struct {
+        const char* key;
+        MEMBERID id;
+        const char* params;
+        VARTYPE result;
+    } expected[] = {
+        {"errorDesc/get", 1, "", VT_BSTR},
+        {"errorDesc/put", 1, "-:8:1", VT_VOID},
+        {"errorCode/get", 2, "", VT_I2},
+        {"errorCode/put", 2, "-:2:1", VT_VOID},
+        {"getUserName/method", 3, "userName:4008:3 unused:8:1", VT_BOOL},
+        {"setOperationInfo/method", 4, "key:8:1 verb:8:1", VT_BOOL},
+        {"doOperation/method", 5, "key:8:1 verb:8:1 document:8:1", VT_BOOL},
+        {"setOpInfo/method", 6,
+         "key:8:1 verb:8:1 application:8:1 topic:8:1 unused:b:1 ddeCommand:8:1 ifExecCommand:8:1 commandLine:8:1", VT_BOOL},
+        {"uninitialize/method", 7, "", VT_VOID},
+    };
+    Check(members.size() == sizeof expected / sizeof expected[0], "nine members are described", static_cast<long>(members.size()));
+    std::vector<const Found*> found;
+    for (const auto& e : expected) {
+        const Found* f = nullptr;
+        for (const auto& m : members)
+            if (m.first == e.key) f = &m.second;
+        std::string what = std::string(e.key) + " (" + e.params + ")";
+        Check(f && f->id == e.id && f->params == e.params && f->result == e.result, what.c_str(), f ? f->id : -1);
+        if (f && f->params != e.params) std::printf("     described as (%s)\n", f->params.c_str());
+        found.push_back(f);
+    }
+    for (const Found* f : found)
+        if (!f) return 1;
+
+    // Each member called by the DISPID found, with arguments of the described types.
+    auto call = [&](const Found& f, WORD flags, std::vector<VARIANT> args, VARIANT* r) {
+        UINT argErr = 0;
+        return Invoke(p, f.id, flags, std::move(args), r, &argErr);
+    };
+    VARIANT r;
+    VARIANT code;
+    code.vt = VT_I2;
+    code.iVal = 7;
+    hr = call(*found[3], DISPATCH_PROPERTYPUT, {code}, &r);
+    Check(hr == S_OK, "errorCode = 7", hr);
+    hr = call(*found[2], DISPATCH_PROPERTYGET, {}, &r);
+    Check(hr == S_OK && r.vt == VT_I2 && r.iVal == 7, "errorCode reads 7", hr);
+    hr = call(*found[1], DISPATCH_PROPERTYPUT, {Str(L"note")}, &r);
+    Check(hr == S_OK, "errorDesc = \"note\"", hr);
+    hr = call(*found[0], DISPATCH_PROPERTYGET, {}, &r);
+    Check(hr == S_OK && r.vt == VT_BSTR && Narrow(r.bstrVal) == "note", "errorDesc reads \"note\"", hr);
+    ::VariantClear(&r);
+
+    // The by-reference parameter passed as the type information says: a BSTR by reference.
+    BSTR name = ::SysAllocString(L"");
+    VARIANT byRef;
+    byRef.vt = found[4]->types[0];
+    byRef.pbstrVal = &name;
+    hr = call(*found[4], DISPATCH_METHOD, {byRef, Str(L"")}, &r);
+    Check(hr == S_OK && r.vt == VT_BOOL && r.boolVal == VARIANT_TRUE, "getUserName answers TRUE", hr);
+    Check(Narrow(name) == user, ("getUserName passes back " + Narrow(name)).c_str());
+    ::SysFreeString(name);
+
+    hr = call(*found[5], DISPATCH_METHOD, {Str(L".dvkmissing"), Str(L"open")}, &r);
+    Check(hr == S_OK && r.vt == VT_BOOL && r.boolVal == VARIANT_FALSE, "setOperationInfo of a missing key answers FALSE", hr);
+    hr = call(*found[2], DISPATCH_PROPERTYGET, {}, &r);
+    Check(r.vt == VT_I2 && r.iVal == 201, "errorCode 201", r.iVal);
+    hr = call(*found[6], DISPATCH_METHOD, {Str(L".dvkmissing"), Str(L"open"), Str(L"C:\\a.txt")}, &r);
+    Check(hr == S_OK && r.vt == VT_BOOL && r.boolVal == VARIANT_FALSE, "doOperation of an unloaded key answers FALSE", hr);
+    std::vector<VARIANT> eight;
+    for (VARTYPE vt : found[7]->types) {
+        VARIANT v = Str(L"x");
+        if (vt == VT_BOOL) {
+            ::VariantClear(&v);
+            v.vt = VT_BOOL;
+            v.boolVal = VARIANT_TRUE;
+        }
+        eight.push_back(v);
+    }
+    hr = call(*found[7], DISPATCH_METHOD, eight, &r);
+    Check(hr == S_OK && r.vt == VT_BOOL && r.boolVal == VARIANT_FALSE, "setOpInfo of an unloaded key answers FALSE", hr);
+    hr = call(*found[2], DISPATCH_PROPERTYGET, {}, &r);
+    Check(r.vt == VT_I2 && r.iVal == 100, "errorCode 100", r.iVal);
+    hr = call(*found[8], DISPATCH_METHOD, {}, &r);
+    Check(hr == S_OK && r.vt == VT_EMPTY, "uninitialize answers nothing", hr);
+
+    // The interface's own identifier now reaches the object across the process boundary too.
+    IDispatch* typed = nullptr;
+    const IID iid = {0x4B7E2C90, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
+    hr = p->QueryInterface(iid, reinterpret_cast<void**>(&typed));
+    Check(SUCCEEDED(hr) && typed, "the dispatch interface's own IID is answered", hr);
+    if (typed) typed->Release();
+    p->Release();
+    return g_failures ? 1 : 0;
+}
+
 int Lifetime() {
     IDispatch* a = Create();
     IDispatch* b = Create();
@@ -149,7 +312,8 @@ int main(int argc, char** argv) {
     int rc = 2;
     if (std::strcmp(mode, "errors") == 0) rc = Errors();
     else if (std::strcmp(mode, "lifetime") == 0) rc = Lifetime();
-    else std::fprintf(stderr, "usage: dorvik_client errors|lifetime|gone|volatile KEY\n");
+    else if (std::strcmp(mode, "typeinfo") == 0 && argc > 2) rc = TypeInfo(argv[2]);
+    else std::fprintf(stderr, "usage: dorvik_client errors|lifetime|typeinfo USER|gone|volatile KEY\n");
     ::CoUninitialize();
     return rc;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Real clients of the registered dorvik.exe: VBScript and JScript run by Wine's cscript.exe,
-# and a C++ client for the error HRESULTs and the server's lifetime. A non-DDE verb starts a
-# viewer (the stand-in program) that lies in a folder with a blank in its name.
+# and a C++ client for the error HRESULTs, the type information and the server's lifetime. A
+# non-DDE verb starts a viewer (the stand-in program) that lies in a folder with a blank in its name.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 SCRIPTS=$E2E_DIR/dorvik
 CLIENT=$BIN/dorvik_client.exe
@@ -31,10 +31,10 @@ REGEDIT4
 REG
 "$WINE" regedit /s "$(winpath "$SCRATCH/view.reg")" </dev/null || fail "regedit import"
 
-# client MODE: runs the C++ client; a server it starts inherits the output, so that goes to a file.
+# client MODE [ARG]: runs the C++ client; a server it starts inherits the output, so that goes to a file.
 client() {
     local rc=0
-    "$WINE" "$CLIENT" "$1" </dev/null >"$SCRATCH/client-$1.out" 2>&1 || rc=$?
+    "$WINE" "$CLIENT" "$@" </dev/null >"$SCRATCH/client-$1.out" 2>&1 || rc=$?
     tr -d '\r' <"$SCRATCH/client-$1.out"
     return "$rc"
 }
@@ -66,6 +66,9 @@ expect_eq "$(tr -d '\r' <"$LOG" 2>/dev/null | sort)" "$expected" "viewer starts"
 
 echo "--- C++ client: errors"
 client errors || fail "error HRESULTs"
+echo "--- C++ client: type information"
+client typeinfo "$(id -un)" || fail "type information"
+client gone || fail "typeinfo: the server did not end after the last release"
 echo "--- C++ client: lifetime"
 client lifetime || fail "server lifetime"
 

@@ -37,6 +37,38 @@ TEST(DorvikServerSwitch, ChoosesModeAndRemovesTheSwitch) {
     }
 }
 
+TEST(DorvikServerSwitch, RegistrationSwitches) {
+    const ServerRun serve = ServerRun::Serve, reg = ServerRun::Register, unreg = ServerRun::Unregister;
+    struct Case {
+        const char* cmdLine;
+        ServerRun run;
+        const char* remaining;
+    } cases[] = {
+        {"", reg, ""},
+        {"/RegServer", reg, ""},
+        {"-REGSERVER", reg, ""},
+        {"/UnregServer", unreg, ""},
+        {"-unregserver", unreg, ""},
+        {"  /UNREGSERVER  ", unreg, "  "},
+        {"x /UnregServer y", unreg, "x y"},
+        // Whole words only: anything else is a registration run, as it always was.
+        {"/UnregServers", reg, "/UnregServers"},
+        {"/Unreg", reg, "/Unreg"},
+        {"x/UnregServer", reg, "x/UnregServer"},
+        {"UnregServer", reg, "UnregServer"},
+        {"/RegServerX", reg, "/RegServerX"},
+        {"C:\\some dir\\", reg, "C:\\some dir\\"},
+        // A server switch wins over the registration ones; removing a registration stops registering.
+        {"-Embedding /UnregServer", serve, "/UnregServer"},
+        {"/RegServer /UnregServer", unreg, "/RegServer "},
+    };
+    for (const Case& c : cases) {
+        std::string line = c.cmdLine;
+        EXPECT_EQ(TakeRunSwitch(line), c.run) << c.cmdLine;
+        EXPECT_EQ(line, c.remaining) << c.cmdLine;
+    }
+}
+
 TEST(DorvikStartCommand, StripQuotes) {
     struct Case {
         const char* token;

@@ -3,7 +3,9 @@
 #include "../../dorvik/DdeIntfc.h"
 #include <gtest/gtest.h>
 #include <winnetwk.h>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -121,9 +123,6 @@ TEST_F(OleTest, NamesMatchWithoutCaseAndDispidsArePositions) {
     LPOLESTR nonAscii = const_cast<LPOLESTR>(L"errorC\u00d6de");
     EXPECT_EQ(c.disp()->GetIDsOfNames(IID_NULL, &nonAscii, 1, 0, &id), DISP_E_UNKNOWNNAME);
 
-    UINT count = 7;
-    EXPECT_EQ(c.disp()->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 0u);
 }
 
 TEST_F(OleTest, InterfaceMapAndLifetime) {
@@ -249,6 +248,137 @@ TEST_F(OleTest, GetUserNameDeliversTheNameThroughAByReferenceArgument) {
 
     // By value it still answers with a Boolean, and the caller's string is its own.
     EXPECT_TRUE(c.Method(L"getUserName", {Str(L"x"), Str(L"y")}));
+}
+
+// ---- type information ----
+
+std::string Narrow(BSTR b) {
+    std::string s;
+    for (UINT i = 0; b && i < ::SysStringLen(b); ++i) s += static_cast<char>(b[i]);
+    return s;
+}
+
+// A parameter's or result's type as the dispatch map spells it: VT_BYREF for a pointer, VT_EMPTY for void.
+VARTYPE MapType(const TYPEDESC& t) {
+    if (t.vt == VT_PTR) return static_cast<VARTYPE>(t.lptdesc->vt | VT_BYREF);
+    return t.vt == VT_VOID ? static_cast<VARTYPE>(VT_EMPTY) : t.vt;
+}
+
+struct Described {
+    std::string name;
+    VARTYPE result;
+    std::vector<VARTYPE> params;
+    std::vector<USHORT> flags;
+};
+
+// The members of the object's type information, by DISPID and kind.
+std::map<std::pair<MEMBERID, INVOKEKIND>, Described> DescribedMembers(ITypeInfo* ti) {
+    std::map<std::pair<MEMBERID, INVOKEKIND>, Described> members;
+    TYPEATTR* ta = nullptr;
+    if (FAILED(ti->GetTypeAttr(&ta))) return members;
+    for (UINT i = 0; i < ta->cFuncs; ++i) {
+        FUNCDESC* fd = nullptr;
+        if (FAILED(ti->GetFuncDesc(i, &fd))) continue;
+        if (!(fd->wFuncFlags & FUNCFLAG_FRESTRICTED)) {  // what IDispatch itself brings
+            Described d;
+            BSTR name = nullptr;
+            ti->GetDocumentation(fd->memid, &name, nullptr, nullptr, nullptr);
+            d.name = Narrow(name);
+            ::SysFreeString(name);
+            d.result = MapType(fd->elemdescFunc.tdesc);
+            for (SHORT k = 0; k < fd->cParams; ++k) {
+                d.params.push_back(MapType(fd->lprgelemdescParam[k].tdesc));
+                d.flags.push_back(fd->lprgelemdescParam[k].paramdesc.wParamFlags);
+            }
+            members[{fd->memid, fd->invkind}] = d;
+        }
+        ti->ReleaseFuncDesc(fd);
+    }
+    EXPECT_EQ(ta->cVars, 0) << "properties are get/put methods, which every client lists";
+    ti->ReleaseTypeAttr(ta);
+    return members;
+}
+
+// The type library and the dispatch map describe one interface: a member, DISPID, parameter
+// or type that one has and the other lacks fails here.
+TEST_F(OleTest, TypeInformationMatchesTheDispatchMap) {
+    Client c;
+    UINT count = 0;
+    EXPECT_EQ(c.disp()->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ITypeInfo* ti = nullptr;
+    ASSERT_EQ(c.disp()->GetTypeInfo(0, LOCALE_USER_DEFAULT, &ti), S_OK);
+    ASSERT_NE(ti, nullptr);
+    TYPEATTR* ta = nullptr;
+    ASSERT_EQ(ti->GetTypeAttr(&ta), S_OK);
+    EXPECT_EQ(ta->typekind, TKIND_DISPATCH);
+    EXPECT_TRUE(::IsEqualGUID(ta->guid, IID_IDdeIntfc));
+    ti->ReleaseTypeAttr(ta);
+
+    auto members = DescribedMembers(ti);
+    const size_t described = members.size();
+    size_t expected = 0;
+    DISPID id = 1;
+    for (const AFX_DISPMAP_ENTRY* e = c.obj().GetDispatchMap(); e->lpszName; ++e, ++id) {
+        SCOPED_TRACE(e->lpszName);
+        if (!e->pvtParams) {  // a property: read and written
+            const Described& get = members[{id, INVOKE_PROPERTYGET}];
+            const Described& put = members[{id, INVOKE_PROPERTYPUT}];
+            EXPECT_EQ(get.name, e->lpszName);
+            EXPECT_EQ(get.result, e->vt);
+            EXPECT_TRUE(get.params.empty());
+            EXPECT_EQ(put.name, e->lpszName);
+            EXPECT_EQ(put.params, std::vector<VARTYPE>{e->vt});
+            expected += 2;
+        } else {
+            const Described& m = members[{id, INVOKE_FUNC}];
+            EXPECT_EQ(m.name, e->lpszName);
+            EXPECT_EQ(m.result, e->vt);
+            std::vector<VARTYPE> params;
+            for (const VARTYPE* p = e->pvtParams; *p != VT_EMPTY; ++p) params.push_back(*p);
+            EXPECT_EQ(m.params, params);
+            for (size_t k = 0; k < m.params.size() && k < m.flags.size(); ++k) {
+                // A parameter passed back is in and out; the others in only.
+                const USHORT wanted = (m.params[k] & VT_BYREF) ? PARAMFLAG_FIN | PARAMFLAG_FOUT : PARAMFLAG_FIN;
+                EXPECT_EQ(m.flags[k] & (PARAMFLAG_FIN | PARAMFLAG_FOUT), wanted) << "parameter " << k;
+            }
+            ++expected;
+        }
+    }
+    EXPECT_EQ(described, expected) << "members in the type library and not in the dispatch map";
+
+    // The library: this build's platform, and the class with the interface as its default.
+    ITypeLib* lib = nullptr;
+    UINT index = 0;
+    ASSERT_EQ(ti->GetContainingTypeLib(&lib, &index), S_OK);
+    TLIBATTR* la = nullptr;
+    ASSERT_EQ(lib->GetLibAttr(&la), S_OK);
+    EXPECT_TRUE(::IsEqualGUID(la->guid, LIBID_Dorvik));
+    EXPECT_EQ(la->wMajorVerNum, kDorvikLibMajor);
+    EXPECT_EQ(la->wMinorVerNum, kDorvikLibMinor);
+    EXPECT_EQ(la->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    lib->ReleaseTLibAttr(la);
+    const CLSID clsid = {0x4B7E2C91, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
+    ITypeInfo* coclass = nullptr;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(clsid, &coclass), S_OK);
+    HREFTYPE ref = 0;
+    INT implFlags = 0;
+    ITypeInfo* implemented = nullptr;
+    ASSERT_EQ(coclass->GetImplTypeFlags(0, &implFlags), S_OK);
+    EXPECT_TRUE(implFlags & IMPLTYPEFLAG_FDEFAULT);
+    ASSERT_EQ(coclass->GetRefTypeOfImplType(0, &ref), S_OK);
+    ASSERT_EQ(coclass->GetRefTypeInfo(ref, &implemented), S_OK);
+    ASSERT_EQ(implemented->GetTypeAttr(&ta), S_OK);
+    EXPECT_TRUE(::IsEqualGUID(ta->guid, IID_IDdeIntfc));
+    implemented->ReleaseTypeAttr(ta);
+    implemented->Release();
+    coclass->Release();
+    lib->Release();
+    ti->Release();
+
+    EXPECT_EQ(c.disp()->GetTypeInfo(1, 0, &ti), DISP_E_BADINDEX);
+    EXPECT_EQ(ti, nullptr);
+    EXPECT_EQ(c.disp()->GetTypeInfo(0, 0, nullptr), E_POINTER);
 }
 
 // ---- associations ----
