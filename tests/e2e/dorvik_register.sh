@@ -1,21 +1,10 @@
 #!/usr/bin/env bash
 # dorvik.exe's registration run, checked with Wine's own reg.exe: the six entries in order,
-# LocalServer32 in 8.3 form, a second run from elsewhere, a failed write, and a server-mode
-# run that writes nothing.
+# LocalServer32 in 8.3 form, the type library beside them, a second run from elsewhere, a
+# failed write, and a server-mode run that writes nothing.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
+source "$E2E_DIR/dorvik-lib.sh"
 CLIENT=$BIN/dorvik_client.exe
-CLSID='{4B7E2C91-5D3A-4F16-9A2E-71C0D8E35A42}'
-PROGID=DORVIK.DDEINTFC
-
-# value KEY: the default value of HKCR\KEY as dorvik's own bitness sees it, or "(missing)".
-value() {
-    local out
-    if out=$("$WINE" "$REG_EXE" query "HKCR\\$1" /ve 2>/dev/null </dev/null); then
-        printf '%s\n' "$out" | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p'
-    else
-        echo "(missing)"
-    fi
-}
 
 # register DIR: runs DIR/dorvik.exe with an empty command line; prints the exit code.
 register() {
@@ -38,12 +27,14 @@ is_short() {
 }
 
 check_server_path() {  # DIR
-    local path unix
+    local path
     path=$(value "CLSID\\$CLSID\\LocalServer32")
     echo "LocalServer32 = $path"
     is_short "$path" || fail "LocalServer32 '$path' is not in 8.3 form"
-    unix=$("$WINE" winepath -u "$path" 2>/dev/null </dev/null | tr -d '\r')
-    [[ -n $unix ]] && cmp -s "$unix" "$1/dorvik.exe" || fail "LocalServer32 '$path' does not name $1/dorvik.exe"
+    names_copy "$path" "$1" || fail "LocalServer32 '$path' does not name $1/dorvik.exe"
+    path=$(value "$TYPELIB_KEY")
+    echo "type library = $path"
+    names_copy "$path" "$1" || fail "the type library's registration '$path' does not name $1/dorvik.exe"
 }
 
 FIRST="$SCRATCH/First Server Folder"
@@ -60,6 +51,13 @@ expect_eq "$(value "$PROGID\\CLSID")" "$CLSID" "3 ProgID\\CLSID"
 expect_eq "$(value "CLSID\\$CLSID\\ProgID")" "$PROGID" "4 ProgID"
 expect_eq "$(value "CLSID\\$CLSID\\InprocHandler32")" "ole32.dll" "5 InprocHandler32"
 check_server_path "$FIRST"
+# Nothing else but the class's type library beside the six.
+expect_eq "$(tree "CLSID\\$CLSID" | grep -v '^\\LocalServer32|')" "$(printf '%s\n' "|(Default)|$PROGID" \
+    "\\InprocHandler32|(Default)|ole32.dll" "\\ProgID|(Default)|$PROGID" "\\TypeLib|(Default)|$LIBID" \
+    "\\Version|(Default)|1.0" | sort)" "the CLSID key"
+expect_eq "$(tree "$PROGID")" "$(printf '%s\n' "|(Default)|$PROGID" "\\CLSID|(Default)|$CLSID" | sort)" "the ProgID key"
+expect_eq "$(value "TypeLib\\$LIBID\\1.0")" "Velmora document automation server" "the type library's name"
+expect_eq "$(value "Interface\\$IID\\TypeLib")" "$LIBID" "the interface's type library"
 
 echo "--- second registration from another folder"
 for key in "$PROGID" "CLSID\\$CLSID" "$PROGID\\CLSID" "CLSID\\$CLSID\\InprocHandler32"; do
