@@ -59,6 +59,18 @@ expect_eq "$(tree "$PROGID")" "$(printf '%s\n' "|(Default)|$PROGID" "\\CLSID|(De
 expect_eq "$(value "TypeLib\\$LIBID\\1.0")" "Velmora document automation server" "the type library's name"
 expect_eq "$(value "Interface\\$IID\\TypeLib")" "$LIBID" "the interface's type library"
 
+echo "--- the registry views"
+# The class in the view of dorvik's own bitness only (a 32-bit registration goes to
+# Wow6432Node); the ProgID and the type library in both, as Windows shares them.
+for view in 32 64; do
+    own=$([[ /reg:$view == "$REG_VIEW" ]] && echo present || echo "(missing)")
+    seen=$(value "CLSID\\$CLSID\\LocalServer32" "$view")
+    [[ $seen == "(missing)" ]] || seen=present
+    expect_eq "$seen" "$own" "the class in the $view-bit view"
+    expect_eq "$(tree "$PROGID" "$view")" "$(tree "$PROGID")" "the ProgID in the $view-bit view"
+    expect_eq "$(tree "TypeLib\\$LIBID" "$view")" "$(tree "TypeLib\\$LIBID")" "the type library in the $view-bit view"
+done
+
 echo "--- second registration from another folder"
 for key in "$PROGID" "CLSID\\$CLSID" "$PROGID\\CLSID" "CLSID\\$CLSID\\InprocHandler32"; do
     "$WINE" "$REG_EXE" add "HKCR\\$key" /ve /d "changed by hand" /f </dev/null >/dev/null

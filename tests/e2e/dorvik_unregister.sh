@@ -19,11 +19,14 @@ run() {
     echo "$rc"
 }
 
-# Everything a registration writes: the class, its ProgID, the type library and its interface.
+# Everything a registration writes, in both registry views: the class, its ProgID, the type
+# library and its interface.
 snapshot() {
-    local key line
-    for key in "CLSID\\$CLSID" "$PROGID" "TypeLib\\$LIBID" "Interface\\$IID"; do
-        tree "$key" | while IFS= read -r line; do printf '%s%s\n' "$key" "$line"; done
+    local view key line
+    for view in 32 64; do
+        for key in "CLSID\\$CLSID" "$PROGID" "TypeLib\\$LIBID" "Interface\\$IID"; do
+            tree "$key" "$view" | while IFS= read -r line; do printf '%s:%s%s\n' "$view" "$key" "$line"; done
+        done
     done
 }
 
