@@ -4,6 +4,7 @@
 //   dorvik_client lifetime   one server serves every object and ends after the last one
 //   dorvik_client typeinfo USER   what PowerShell's adapter does: the members from the type
 //                            information, then each called by the DISPID found there
+//   dorvik_client iid        the dispatch interface's own IID across the process boundary
 //   dorvik_client gone       waits until no dorvik.exe runs (after another client's last release)
 //   dorvik_client volatile KEY   creates HKCR\KEY as a volatile key, under which no lasting key can be made
 // Prints one line per check; exit code 0 when all passed.
@@ -265,13 +266,26 @@ int TypeInfo(const char* user) {
     Check(r.vt == VT_I2 && r.iVal == 100, "errorCode 100", r.iVal);
     hr = call(*found[8], DISPATCH_METHOD, {}, &r);
     Check(hr == S_OK && r.vt == VT_EMPTY, "uninitialize answers nothing", hr);
+    p->Release();
+    return g_failures ? 1 : 0;
+}
 
-    // The interface's own identifier now reaches the object across the process boundary too.
+// The interface's own identifier reaches the object across the process boundary: the proxy is
+// made from the type library registered for the client's platform.
+int Iid() {
+    IDispatch* p = Create();
+    if (!p) return 1;
     IDispatch* typed = nullptr;
     const IID iid = {0x4B7E2C90, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
-    hr = p->QueryInterface(iid, reinterpret_cast<void**>(&typed));
+    HRESULT hr = p->QueryInterface(iid, reinterpret_cast<void**>(&typed));
     Check(SUCCEEDED(hr) && typed, "the dispatch interface's own IID is answered", hr);
-    if (typed) typed->Release();
+    VARIANT r;
+    UINT argErr = 0;
+    if (typed) {
+        hr = Invoke(typed, 2, DISPATCH_PROPERTYGET, {}, &r, &argErr);
+        Check(hr == S_OK && r.vt == VT_I2 && r.iVal == 0, "errorCode through it", hr);
+        typed->Release();
+    }
     p->Release();
     return g_failures ? 1 : 0;
 }
@@ -313,7 +327,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(mode, "errors") == 0) rc = Errors();
     else if (std::strcmp(mode, "lifetime") == 0) rc = Lifetime();
     else if (std::strcmp(mode, "typeinfo") == 0 && argc > 2) rc = TypeInfo(argv[2]);
-    else std::fprintf(stderr, "usage: dorvik_client errors|lifetime|typeinfo USER|gone|volatile KEY\n");
+    else if (std::strcmp(mode, "iid") == 0) rc = Iid();
+    else std::fprintf(stderr, "usage: dorvik_client errors|lifetime|typeinfo USER|iid|gone|volatile KEY\n");
     ::CoUninitialize();
     return rc;
 }

@@ -69,6 +69,15 @@ client errors || fail "error HRESULTs"
 echo "--- C++ client: type information"
 client typeinfo "$(id -un)" || fail "type information"
 client gone || fail "typeinfo: the server did not end after the last release"
+client iid || fail "the interface's own IID"
+client gone || fail "iid: the server did not end after the last release"
+# (A 32-bit client cannot ask for the interface's own IID of the 64-bit build's server: its
+# proxy is made from a win32 type library, and that build registers only win64.)
+echo "--- C++ client of the other bitness ($OTHER_ARCH): type information"
+"$WINE" "$BIN/dorvik_client-$OTHER_ARCH.exe" typeinfo "$(id -un)" </dev/null >"$SCRATCH/client-other.out" 2>&1 ||
+    fail "type information in a $OTHER_ARCH client"
+tr -d '\r' <"$SCRATCH/client-other.out"
+client gone || fail "typeinfo ($OTHER_ARCH): the server did not end after the last release"
 echo "--- C++ client: lifetime"
 client lifetime || fail "server lifetime"
 
