@@ -88,7 +88,7 @@ say "type library registration (HKCR\\TypeLib\\$LIBID):"
 say "dorvik's registry entries (written when the installer ran it):"
 CLSID=$("$WINE" "$REG_EXE" query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
 for key in DORVIK.DDEINTFC 'DORVIK.DDEINTFC\CLSID' "CLSID\\$CLSID" "CLSID\\$CLSID\\ProgID" \
-    "CLSID\\$CLSID\\InprocHandler32" "CLSID\\$CLSID\\LocalServer32"; do
+    "CLSID\\$CLSID\\InprocHandler32" "CLSID\\$CLSID\\LocalServer32" "CLSID\\$CLSID\\TypeLib" "CLSID\\$CLSID\\Version"; do
     printf 'demo:   HKCR\\%-58s = %s\n' "$key" \
         "$("$WINE" "$REG_EXE" query "HKCR\\$key" /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')"
 done
