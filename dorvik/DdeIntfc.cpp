@@ -1,5 +1,6 @@
 #include "DdeIntfc.h"
 #include "../framework/OleFactory.h"
+#include "../framework/SystemLibrary.h"
 #include "StartCommand.h"
 #include "UserNameResult.h"
 #include <cstring>
@@ -55,7 +56,9 @@ BOOL CDdeIntfc::getUserName(CString& strUserName, const char*) {
     // One character more than announced, so a name of the full length keeps its terminator.
     char szName[kUserNameChars + 1] = {};
     DWORD nLength = kUserNameChars;
-    DWORD result = ::WNetGetUserA(nullptr, szName, &nLength);
+    // mpr.dll is not one of the system's KnownDLLs: it comes from the system directory only.
+    static const auto pWNetGetUser = AfxGetSystemProc<decltype(&::WNetGetUserA)>("mpr.dll", "WNetGetUserA");
+    DWORD result = pWNetGetUser ? pWNetGetUser(nullptr, szName, &nLength) : static_cast<DWORD>(ERROR_NO_NETWORK);
     UserNameOutcome outcome = GetUserNameOutcome(result);
     SetResult(outcome.nErrorCode, outcome.pszErrorDesc);
     if (outcome.nErrorCode != 0) return FALSE;

@@ -1,5 +1,6 @@
 #include "WinApp.h"
 #include "CommandLine.h"
+#include "SystemLibrary.h"
 #include <objbase.h>
 #include <ole2.h>
 
@@ -121,5 +122,6 @@ BOOL AfxOleInit() {
 
 // The GUI entry point every program of the framework shares.
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow) {
+    AfxRestrictDllSearch();  // before anything could load a DLL
     return AfxWinMain(hInstance, nCmdShow);
 }

@@ -2,12 +2,21 @@
 // version-installation service and type library registration.
 #include "InstallFile.h"
 #include "ResultText.h"
+#include "../../framework/SystemLibrary.h"
 #include <windows.h>
 #include <oleauto.h>
 #include <winver.h>
 #include <string>
 
 namespace {
+// version.dll is not one of the system's KnownDLLs: it comes from the system directory only.
+template <typename Fn>
+Fn VersionProc(const char* pszProc) {
+    Fn pfn = AfxGetSystemProc<Fn>("version.dll", pszProc);
+    if (!pfn) ThrowError(1, CString("The system's version.dll cannot be loaded: ") + pszProc + " is missing.");
+    return pfn;
+}
+
 // A failed call, or one whose answer does not fit, leaves the entry as it was.
 template <typename Query>
 void Capture(char (&szEntry)[kPathBuf], Query query) {
@@ -38,7 +47,8 @@ void CInstallFile::FindDestination() {
     m_szDestDir[0] = '\0';
     UINT nCurDirLen = kPathBuf, nDestDirLen = kPathBuf;
     // The headers declare the input strings writable; the service only reads them.
-    DWORD result = ::VerFindFileA(m_bShared ? VFFF_ISSHAREDFILE : 0, m_szSrcFile, m_szWinDir,
+    static const auto pVerFindFile = VersionProc<decltype(&::VerFindFileA)>("VerFindFileA");
+    DWORD result = pVerFindFile(m_bShared ? VFFF_ISSHAREDFILE : 0, m_szSrcFile, m_szWinDir,
                                   const_cast<LPSTR>(GetAppDir()),
                                   m_szCurDir, &nCurDirLen, m_szDestDir, &nDestDirLen);
     CError error;
@@ -48,7 +58,8 @@ void CInstallFile::FindDestination() {
 void CInstallFile::Install(BOOL bForce) {
     char szTmpFile[kPathBuf] = {};
     UINT nTmpFileLen = kPathBuf;
-    DWORD result = ::VerInstallFileA(bForce ? VIFF_FORCEINSTALL : VIFF_DONTDELETEOLD, m_szSrcFile, m_szDestFile,
+    static const auto pVerInstallFile = VersionProc<decltype(&::VerInstallFileA)>("VerInstallFileA");
+    DWORD result = pVerInstallFile(bForce ? VIFF_FORCEINSTALL : VIFF_DONTDELETEOLD, m_szSrcFile, m_szDestFile,
                                      const_cast<LPSTR>(GetSrcDir()), m_szDestDir, m_szCurDir, szTmpFile, &nTmpFileLen);
     CError error;
     if (DescribeResult(kVerInstallFileResults, result, error)) throw error;
