@@ -118,3 +118,82 @@ TEST(Resources, DefaultSetupDialogTemplate) {
     ExpectItems(t, expected);
 }
 }  // namespace
+
+namespace {
+// The system's own reading of a built program's application manifest (RT_MANIFEST 1).
+class ProgramManifest {
+public:
+    explicit ProgramManifest(const char* pszProgram) {
+        WCHAR path[MAX_PATH];
+        DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        while (n > 0 && path[n - 1] != L'\\') --n;
+        m_path = std::wstring(path, n);
+        for (const char* p = pszProgram; *p; ++p) m_path += static_cast<WCHAR>(*p);
+        ACTCTXW ctx = {};
+        ctx.cbSize = sizeof ctx;
+        ctx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        ctx.lpSource = m_path.c_str();
+        ctx.lpResourceName = MAKEINTRESOURCEW(1);
+        m_hCtx = ::CreateActCtxW(&ctx);
+    }
+    ~ProgramManifest() {
+        if (m_hCtx != INVALID_HANDLE_VALUE) ::ReleaseActCtx(m_hCtx);
+    }
+    bool Valid() const { return m_hCtx != INVALID_HANDLE_VALUE; }
+
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION RunLevel() const {
+        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION info = {};
+        ::QueryActCtxW(0, m_hCtx, nullptr, RunlevelInformationInActivationContext, &info, sizeof info, nullptr);
+        return info;
+    }
+    // The compatibility section as the system returns it; its element layout differs between
+    // systems, so the GUIDs are looked for in its bytes.
+    std::string Compatibility() const {
+        std::string buf(4096, '\0');
+        SIZE_T written = 0;
+        if (!::QueryActCtxW(0, m_hCtx, nullptr, CompatibilityInformationInActivationContext, &buf[0], buf.size(), &written))
+            return "";
+        buf.resize(written);
+        return buf;
+    }
+    std::wstring Setting(const WCHAR* pszName) const {
+        WCHAR value[64] = {};
+        SIZE_T written = 0;
+        if (!::QueryActCtxSettingsW(0, m_hCtx, nullptr, pszName, value, 64, &written)) return L"<none>";
+        return value;
+    }
+
+private:
+    std::wstring m_path;
+    HANDLE m_hCtx = INVALID_HANDLE_VALUE;
+};
+
+TEST(Resources, ProgramManifests) {
+    // Windows 7, 8, 8.1, and 10 and 11 (one id).
+    const GUID supportedOS[] = {
+        {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}},
+        {0x4a2f28e3, 0x53b9, 0x4441, {0xba, 0x9c, 0xd6, 0x9d, 0x4a, 0x4a, 0x6e, 0x38}},
+        {0x1f676c76, 0x80e1, 0x4239, {0x95, 0xbb, 0x83, 0xd0, 0xf6, 0xd0, 0xda, 0x78}},
+        {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}},
+    };
+    const struct {
+        const char* program;
+        ACTCTX_REQUESTED_RUN_LEVEL runLevel;
+    } cases[] = {
+        {"install.exe", ACTCTX_RUN_LEVEL_REQUIRE_ADMIN},  // writes to Program Files, HKCR, system32
+        {"dorvik.exe", ACTCTX_RUN_LEVEL_AS_INVOKER},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        ProgramManifest manifest(c.program);
+        ASSERT_TRUE(manifest.Valid()) << "no manifest the system accepts, error " << ::GetLastError();
+        EXPECT_EQ(manifest.RunLevel().RunLevel, c.runLevel);
+        EXPECT_EQ(manifest.RunLevel().UiAccess, 0u);
+        const std::string compat = manifest.Compatibility();
+        for (const GUID& os : supportedOS)
+            EXPECT_NE(compat.find(std::string(reinterpret_cast<const char*>(&os), sizeof os)), std::string::npos)
+                << "supportedOS " << std::hex << os.Data1;
+        EXPECT_TRUE(manifest.Setting(L"dpiAware") == L"true");
+    }
+}
+}  // namespace
