@@ -61,7 +61,7 @@ TEST(Resources, InstallDirDialogTemplate) {
     const DialogItem expected[] = {  // in tab order
         {child | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, "Button", "OK", 13, 70, 50, 14},
         {child | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, "Button", "Cancel", 69, 71, 50, 14},
-        {child | WS_GROUP | SS_LEFT, -1, "Static", "Installation Directory", 7, 23, 64, 8},
+        {child | WS_GROUP | SS_LEFT, -1, "Static", "Installation Directory", 7, 23, 66, 8},
         {child | WS_DISABLED | ES_LEFT, 1000, "Edit", "", 13, 87, 154, 14},
         {child | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 1001, "Edit", "", 81, 20, 136, 14},
     };
@@ -79,7 +79,7 @@ TEST(Resources, LicenseDialogTemplate) {
         {child | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, "Button", "Cancel", 76, 262, 50, 14},
         {box | ES_UPPERCASE, 1008, "Edit", "", 21, 17, 312, 51},
         {box, 1009, "Edit", "", 21, 88, 312, 117},
-        {child | WS_GROUP | SS_LEFT, -1, "Static", "TERMS AND CONDITIONS", 21, 73, 90, 8},
+        {child | WS_GROUP | SS_LEFT, -1, "Static", "TERMS AND CONDITIONS", 21, 73, 91, 8},
         {box, 1010, "Edit", "", 20, 215, 310, 41},
     };
     ExpectItems(t, expected);
@@ -104,7 +104,7 @@ TEST(Resources, DefaultSetupDialogTemplate) {
         {edit & ~WS_VISIBLE, 1009, "Edit", "", 130, 165, 182, 14},
         {child | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, "Button", "OK", 13, 190, 50, 14},
         {child | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, "Button", "Cancel", 70, 190, 50, 14},
-        {label, -1, "Static", "Microsoft Office Directory ", 13, 112, 82, 8},
+        {label, -1, "Static", "Microsoft Office Directory ", 13, 112, 85, 8},
         {label, -1, "Static", "Agent Character Files Directory", 13, 17, 108, 8},
         {label, -1, "Static", "CD-ROM Drive", 197, 151, 61, 8},
         {label, -1, "Static", "Disk Drive", 13, 150, 82, 8},
@@ -194,6 +194,44 @@ TEST(Resources, ProgramManifests) {
             EXPECT_NE(compat.find(std::string(reinterpret_cast<const char*>(&os), sizeof os)), std::string::npos)
                 << "supportedOS " << std::hex << os.Data1;
         EXPECT_TRUE(manifest.Setting(L"dpiAware") == L"true");
+    }
+}
+}  // namespace
+
+namespace {
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+// Every label and button of the installer's dialogs shows its whole text: what DrawText needs
+// for it, in the dialog's font and wrapped at the control's width, fits the control.
+TEST(Resources, LabelsShowTheirWholeText) {
+    for (int id : {IDD_INSTALL_DIR, IDD_LICENSE, IDD_DEFAULT_SETUP}) {
+        SCOPED_TRACE(id);
+        HWND hDlg = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(hDlg, nullptr);
+        RECT units = {0, 0, 4, 8};
+        ::MapDialogRect(hDlg, &units);  // pixels per 4 horizontal dialog units
+        for (HWND hCtl = ::GetWindow(hDlg, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
+            char cls[32], text[256];
+            ::GetClassNameA(hCtl, cls, sizeof cls);
+            if (lstrcmpiA(cls, "Static") != 0 && lstrcmpiA(cls, "Button") != 0) continue;
+            ::GetWindowTextA(hCtl, text, sizeof text);
+            RECT client;
+            ::GetClientRect(hCtl, &client);
+            HDC hdc = ::GetDC(hCtl);
+            HGDIOBJ old = ::SelectObject(hdc, reinterpret_cast<HFONT>(::SendMessageA(hCtl, WM_GETFONT, 0, 0)));
+            RECT need = {0, 0, client.right, 0};
+            ::DrawTextA(hdc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
+            SIZE line;
+            ::GetTextExtentPoint32A(hdc, text, lstrlenA(text), &line);
+            ::SelectObject(hdc, old);
+            ::ReleaseDC(hCtl, hdc);
+            int widthUnits = 0;  // the least width in dialog units that takes the text on one line
+            while (::MulDiv(widthUnits, units.right, 4) < line.cx) ++widthUnits;
+            EXPECT_TRUE(need.right <= client.right && need.bottom <= client.bottom)
+                << "\"" << text << "\" needs " << need.right << "x" << need.bottom << " px in a control of "
+                << client.right << "x" << client.bottom << " px; one line takes " << widthUnits << " dialog units";
+        }
+        ::DestroyWindow(hDlg);
     }
 }
 }  // namespace
