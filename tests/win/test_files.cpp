@@ -45,6 +45,53 @@ TEST(SaveFileReplacing, RefusedFileStaysAsItWas) {
     EXPECT_EQ(ListDir(dir.path()), "old.txt");
 }
 
+// The extended-length form of an absolute path, for reaching files past MAX_PATH in a test.
+std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + std::wstring(path.begin(), path.end()); }
+
+std::string ReadLong(const std::string& path) {
+    HANDLE h = ::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string s;
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) s.append(buf, n);
+    ::CloseHandle(h);
+    return s;
+}
+
+std::string ListLong(const std::string& dir) {
+    std::string names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileW((LongPath(dir) + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return "<none>";
+    do {
+        std::wstring n = fd.cFileName;
+        if (n != L"." && n != L"..") names += (names.empty() ? "" : ",") + std::string(n.begin(), n.end());
+    } while (::FindNextFileW(h, &fd));
+    ::FindClose(h);
+    return names;
+}
+
+// A directory of 247 to 259 characters is too long for the system's temporary names, and the
+// files in it lie past MAX_PATH: they are still written whole and replaced, with no temporary left.
+TEST(SaveFileReplacing, LongDirectories) {
+    for (size_t length : {250u, 259u}) {
+        SCOPED_TRACE(length);
+        ScratchDir scratch;
+        std::string dir = scratch.path() + "\\";
+        dir += std::string(length - dir.size(), 'd');
+        ASSERT_TRUE(::CreateDirectoryW(LongPath(dir).c_str(), nullptr));
+        const std::string path = dir + "\\License.txt";
+        EXPECT_EQ(Save(path, std::string(1000, 'a')), SaveResult::ok);
+        EXPECT_EQ(ReadLong(path), std::string(1000, 'a'));
+        EXPECT_EQ(Save(path, "second"), SaveResult::ok);
+        EXPECT_EQ(ReadLong(path), "second");
+        EXPECT_EQ(ListLong(dir), "License.txt");
+        ::DeleteFileW(LongPath(path).c_str());
+        ::RemoveDirectoryW(LongPath(dir).c_str());
+    }
+}
+
 TEST(LicenseFile, HoldsTheThreeTextsWithOrWithoutTrailingBackslash) {
     ScratchDir dir;
     const size_t expected = std::strlen(kLicenseNotice) + std::strlen(kLicenseTerms) + std::strlen(kLicenseCopyright);
