@@ -152,7 +152,86 @@ $(ok_box_steps "Installation Failed")
 exit-code 0
 STEPS
 expect_eq "$(ls -A "$DRIVE_C/nodorvik")" "License.txt"$'\n'"Setup.txt" "installation directory with empty lists"
+# Setup.txt of the typed directory with the defaults, byte for byte but for the date's fields.
+expect_eq "$(tr '\r' '~' <"$DRIVE_C/nodorvik/Setup.txt" | sed -E '1s/^(#Setup.txt~#)[A-Z][a-z]{2} [A-Z][a-z]{2} [0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [A-Z]{3} [0-9]{4}~/\1DATE~/')" \
+'#Setup.txt~#DATE~CHARACTERPATH=c:\\windows\\msagent\\chars\\
+MSOFFICEPATH=c:\\msoffice\\
+INSTALLDIR=c:\\nodorvik\\
+HARDDISKDRIVE=C:
+DISKDRIVE=A:
+CDROMDRIVE=D:
+WINDIR=C:\\windows\\
+LOGOIMAGEPATH=c:\\nodorvik\\velmora.gif
+FILEPROTOCOL=file:\\
+CTLAGENTFILENAME=Merlin.acs
+WINAGENTFILENAME=Genie.acs
+NETAGENTFILENAME=Robby.acs
+IMAGEAGENTFILENAME=Peedy.acs' "Setup.txt after a first stage into c:\\nodorvik"
 sleep 1
 expect_missing "$M/Setup.exe.log"
+
+# --- A License.txt that cannot be replaced (read-only): the fatal box; no list is read, no
+# setup dialog, no Setup.exe.
+M=$(product_medium ro-license)
+printf ' @sample.dll@0@sample.dll@ @\n @dorvik.exe@0@dorvik.exe@ @\n' >"$M/fileList.txt"
+mkdir -p "$DRIVE_C/rolicense"
+printf 'old agreement' >"$DRIVE_C/rolicense/License.txt"
+chmod a-w "$DRIVE_C/rolicense/License.txt"
+drive ro-license <<STEPS
+$(first_stage_steps "$M")
+set 1001 c:\\rolicense
+press OK
+$LICENSE_OPEN_FAILED_STEPS
+exit-code 0
+STEPS
+expect_eq "$(ls -A "$DRIVE_C/rolicense")" "License.txt" "installation directory after the licence failure"
+expect_eq "$(cat "$DRIVE_C/rolicense/License.txt")" "old agreement" "the read-only License.txt"
+expect_missing "$M/Setup.exe.log"
+
+# --- A Setup.txt that cannot be replaced: the default setup dialog's fatal box; dorvik.exe is
+# not run and Setup.exe not started.
+M=$(product_medium ro-setup)
+printf ' @dorvik.exe@0@dorvik.exe@ @\n' >"$M/fileList.txt"
+mkdir -p "$DRIVE_C/rosetup"
+printf 'old settings' >"$DRIVE_C/rosetup/Setup.txt"
+chmod a-w "$DRIVE_C/rosetup/Setup.txt"
+drive ro-setup <<STEPS
+$(first_stage_steps "$M")
+set 1001 c:\\rosetup
+press OK
+window Velmora Default Setup
+press OK
+$(ok_box_steps "$(error_text 1 "Unable to Open Setup file")")
+exit-code 0
+STEPS
+expect_eq "$(cat "$DRIVE_C/rosetup/Setup.txt")" "old settings" "the read-only Setup.txt"
+expect_file "$DRIVE_C/rosetup/dorvik.exe"
+expect_missing "$DRIVE_C/rosetup/dorvik.exe.log"
+expect_missing "$M/Setup.exe.log"
+
+# --- Directories of 250 and 259 characters, too long for the system's temporary names: both
+# files are written whole. (Components of 60 characters: Unix file systems hold at most 255.)
+for length in 250 259; do
+    M=$(product_medium "long-$length")
+    : >"$M/fileList.txt"
+    DIR='c:'
+    while ((${#DIR} + 61 < length)); do DIR+="\\$(printf 'L%.0s' {1..60})"; done
+    DIR+="\\$(printf 'L%.0s' $(seq $((length - ${#DIR} - 1))))"
+    LONG_DIR=$DRIVE_C/$(tr '\\' / <<<"${DIR#c:\\}")
+    mkdir -p "$(dirname "$LONG_DIR")"
+    drive "long-$length" <<STEPS
+$(first_stage_steps "$M")
+set 1001 $DIR
+press OK
+window Velmora Default Setup
+press OK
+$(ok_box_steps "Installation Failed")
+exit-code 0
+STEPS
+    expect_eq "${#DIR}" "$length" "length of the directory"
+    cmp -s "$LONG_DIR/License.txt" "$DRIVE_C/nodorvik/License.txt" || fail "License.txt in a directory of $length characters"
+    expect_eq "$(grep -c 'INSTALLDIR=c:' "$LONG_DIR/Setup.txt" 2>/dev/null)" 1 "Setup.txt in a directory of $length characters"
+    expect_eq "$(ls -A "$LONG_DIR" | tr '\n' ' ')" "License.txt Setup.txt " "nothing else in the directory of $length characters"
+done
 
 finish

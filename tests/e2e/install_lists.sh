@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # fileList.txt against the real version-installation service: a fresh file, an older file over
-# a newer one, a read-only destination answered Yes then No, and a missing source that stops
-# the list.
+# a newer one, a read-only destination answered Yes then No, a shared file already present
+# elsewhere, and a missing source that stops the list.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 
 M=$(medium versions)
@@ -9,9 +9,14 @@ cp "$FIXTURES/v1/sample.dll" "$M/fresh.dll"
 cp "$FIXTURES/v1/sample.dll" "$M/sample.dll"
 cp "$FIXTURES/v1/sample.dll" "$M/ro.dll"
 cp "$FIXTURES/v1/sample.dll" "$M/after.dll"
+cp "$FIXTURES/v1/sample.dll" "$M/velshared.dll"
 standin "$M/Setup.exe"
 INST=$DRIVE_C/versions
 mkdir -p "$INST"
+# A shared file already present in the application directory: the service answers
+# VFF_CURNEDEST (it belongs in the system directory); that is no error, and the unforced
+# installation keeps the old copy.
+cp "$FIXTURES/v1/sample.dll" "$INST/velshared.dll"
 cp "$FIXTURES/v2/sample.dll" "$INST/sample.dll"   # newer than the medium's
 cp "$FIXTURES/v2/sample.dll" "$INST/ro.dll"
 chmod a-w "$INST/ro.dll"
@@ -19,6 +24,7 @@ cat >"$M/fileList.txt" <<'LIST'
  @fresh.dll@0@fresh.dll@ @
  @sample.dll@0@sample.dll@ @
  @ro.dll@0@ro.dll@ @
+ @velshared.dll@1@velshared.dll@ @
  @missing.dll@0@missing.dll@ @
  @after.dll@0@after.dll@ @
 LIST
@@ -44,6 +50,8 @@ STEPS
 cmp -s "$M/fresh.dll" "$INST/fresh.dll" || fail "fresh.dll not installed"
 cmp -s "$M/sample.dll" "$INST/sample.dll" || fail "the newer sample.dll was not replaced by the forced retry"
 cmp -s "$FIXTURES/v2/sample.dll" "$INST/ro.dll" || fail "the read-only ro.dll changed"
+cmp -s "$M/velshared.dll" "$PROGRAM_SYSDIR/velshared.dll" || fail "the shared file is not in the system directory ($ARCH)"
+expect_file "$INST/velshared.dll"
 expect_missing "$INST/missing.dll"
 expect_missing "$INST/after.dll"
 expect_missing "$M/Setup.exe.log"
