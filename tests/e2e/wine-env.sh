@@ -98,6 +98,15 @@ wine_env_settle_windows() {
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v "$v" /t REG_SZ /d N /f </dev/null >/dev/null 2>&1 ||
             { wine_env_log "reg add $v failed"; return 1; }
     done
+    # Wine's own fonts (Debian's fonts-wine: MS Sans Serif for the dialogs, Tahoma, Marlett for
+    # the caption buttons) lie in its data directory, which this Wine reaches as
+    # /usr/lib/wine/../../share/wine: it reads its nls files from there but never opens the fonts
+    # folder, and dialogs fall back to Liberation Sans, the close box to a letter "r". From the
+    # Windows font folder, where Windows has them, they load.
+    local fonts=/usr/share/wine/fonts
+    if [[ -d $fonts ]]; then
+        ln -sf "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" || { wine_env_log "linking Wine's fonts failed"; return 1; }
+    fi
 }
 
 # wine_env_copy_prefix FROM TO: a copy of a booted prefix. The system directories (1.2 GB of

@@ -202,7 +202,9 @@ namespace {
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
 // Every label and button of the installer's dialogs shows its whole text: what DrawText needs
-// for it, in the dialog's font and wrapped at the control's width, fits the control.
+// for it, wrapped at the control's width, fits the control. Measured in the dialog's font and in
+// Arial of the same height, which a system without the bitmap MS Sans Serif shows instead (Wine
+// without its own fonts does).
 TEST(Resources, LabelsShowTheirWholeText) {
     for (int id : {IDD_INSTALL_DIR, IDD_LICENSE, IDD_DEFAULT_SETUP}) {
         SCOPED_TRACE(id);
@@ -210,6 +212,11 @@ TEST(Resources, LabelsShowTheirWholeText) {
         ASSERT_NE(hDlg, nullptr);
         RECT units = {0, 0, 4, 8};
         ::MapDialogRect(hDlg, &units);  // pixels per 4 horizontal dialog units
+        HFONT hDialogFont = reinterpret_cast<HFONT>(::SendMessageA(hDlg, WM_GETFONT, 0, 0));
+        LOGFONTA lf = {};
+        ::GetObjectA(hDialogFont, sizeof lf, &lf);
+        lstrcpyA(lf.lfFaceName, "Arial");
+        HFONT hFallback = ::CreateFontIndirectA(&lf);
         for (HWND hCtl = ::GetWindow(hDlg, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
             char cls[32], text[256];
             ::GetClassNameA(hCtl, cls, sizeof cls);
@@ -217,20 +224,26 @@ TEST(Resources, LabelsShowTheirWholeText) {
             ::GetWindowTextA(hCtl, text, sizeof text);
             RECT client;
             ::GetClientRect(hCtl, &client);
-            HDC hdc = ::GetDC(hCtl);
-            HGDIOBJ old = ::SelectObject(hdc, reinterpret_cast<HFONT>(::SendMessageA(hCtl, WM_GETFONT, 0, 0)));
-            RECT need = {0, 0, client.right, 0};
-            ::DrawTextA(hdc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
-            SIZE line;
-            ::GetTextExtentPoint32A(hdc, text, lstrlenA(text), &line);
-            ::SelectObject(hdc, old);
-            ::ReleaseDC(hCtl, hdc);
-            int widthUnits = 0;  // the least width in dialog units that takes the text on one line
-            while (::MulDiv(widthUnits, units.right, 4) < line.cx) ++widthUnits;
-            EXPECT_TRUE(need.right <= client.right && need.bottom <= client.bottom)
-                << "\"" << text << "\" needs " << need.right << "x" << need.bottom << " px in a control of "
-                << client.right << "x" << client.bottom << " px; one line takes " << widthUnits << " dialog units";
+            for (HFONT hFont : {hDialogFont, hFallback}) {
+                HDC hdc = ::GetDC(hCtl);
+                HGDIOBJ old = ::SelectObject(hdc, hFont);
+                char face[LF_FACESIZE];
+                ::GetTextFaceA(hdc, sizeof face, face);
+                RECT need = {0, 0, client.right, 0};
+                ::DrawTextA(hdc, text, -1, &need, DT_CALCRECT | DT_WORDBREAK);
+                SIZE line;
+                ::GetTextExtentPoint32A(hdc, text, lstrlenA(text), &line);
+                ::SelectObject(hdc, old);
+                ::ReleaseDC(hCtl, hdc);
+                int widthUnits = 0;  // the least width in dialog units that takes the text on one line
+                while (::MulDiv(widthUnits, units.right, 4) < line.cx) ++widthUnits;
+                EXPECT_TRUE(need.right <= client.right && need.bottom <= client.bottom)
+                    << "\"" << text << "\" in " << face << " needs " << need.right << "x" << need.bottom
+                    << " px in a control of " << client.right << "x" << client.bottom << " px; one line takes "
+                    << widthUnits << " dialog units";
+            }
         }
+        ::DeleteObject(hFallback);
         ::DestroyWindow(hDlg);
     }
 }
