@@ -140,6 +140,15 @@ TEST(ListReading, EveryPieceIsAnEntry) {
     EXPECT_TRUE(ReadPieces("").empty());
 }
 
+// The bound: 498 characters and the line end fill the buffer; one character more and the line
+// end comes back as an entry of its own.
+TEST(ListReading, LineAtTheBound) {
+    const std::string line498(498, 'x'), line499(499, 'x');
+    EXPECT_EQ(ReadPieces(line498 + "\n"), (std::vector<std::string>{line498 + "\n"}));
+    EXPECT_EQ(ReadPieces(line499 + "\n"), (std::vector<std::string>{line499, "\n"}));
+    EXPECT_EQ(ReadPieces(line499), (std::vector<std::string>{line499}));
+}
+
 TEST(ListReading, StopsWhenAnEntryFails) {
     std::FILE* f = std::tmpfile();
     std::fputs("1\n2\n3\n", f);
