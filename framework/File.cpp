@@ -65,7 +65,7 @@ std::wstring SystemPath(const char* pszPath) {
     std::wstring path(n, L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, pszPath, -1, &path[0], n);
     path.resize(n - 1);
-    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    if (path.size() + kTempSuffixChars < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
     DWORD len = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (len == 0) return path;
     std::wstring full(len, L'\0');
