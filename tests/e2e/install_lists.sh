@@ -59,6 +59,40 @@ if [[ -n ${SCREENSHOTS:-} && -f $SCRATCH/question.bmp ]]; then
     mkdir -p "$SCREENSHOTS" && bmp_to_png "$SCRATCH/question.bmp" "$SCREENSHOTS/question.png"
 fi
 
+# A destination drive that runs out of space: the service's copy fails with VIF_OUTOFSPACE,
+# severity 0, so the forced installation is followed by Abort, Retry, Ignore without an icon;
+# Retry installs forced again and asks again, Ignore goes on with the list. The drive is full
+# for the installer alone: its files may not grow past 64 KB (SIGXFSZ ignored, so a write
+# past the limit fails instead of ending the program).
+M=$(medium out-of-space)
+cp "$FIXTURES/v1/sample.dll" "$M/big.dll"
+printf 'small\n' >"$M/small.txt"
+printf ' @big.dll@0@big.dll@ @\n @small.txt@0@small.txt@ @\n' >"$M/fileList.txt"
+OUTOFSPACE="$(error_text 0 "VIF_OUTOFSPACE{TAB}The function cannot create the temporary file due to insufficient disk space on the destination drive.")"
+ulimit -S -f 64
+trap '' XFSZ
+drive out-of-space <<STEPS
+$(first_stage_steps "$M")
+set 1001 c:\\outofspace
+press OK
+box install
+expect-box-text $OUTOFSPACE
+expect-buttons Abort,Retry,Ignore
+expect-icon none
+press Retry
+box install
+expect-box-text $OUTOFSPACE
+press Ignore
+window Velmora Default Setup
+press Cancel
+$(ok_box_steps "Installation Failed")
+exit-code 0
+STEPS
+trap - XFSZ
+ulimit -S -f unlimited
+expect_missing "$DRIVE_C/outofspace/big.dll"
+cmp -s "$M/small.txt" "$DRIVE_C/outofspace/small.txt" || fail "the list did not go on after Ignore"
+
 # A field too long for the service is refused, naming the entry, and the list stops there.
 M=$(medium too-long-field)
 cp "$FIXTURES/v1/sample.dll" "$M/"
