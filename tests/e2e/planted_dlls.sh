@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # No DLL planted beside a program loads into it. Beside install.exe and dorvik.exe lies a DLL that
-# records being loaded, under every name the program imports or names for loading, and their
+# records being loaded, under every name the program imports or names for loading and the names
+# the system loads into a dialog program (without the restricted DLL search, the installer
+# takes a planted uxtheme.dll), and their
 # main paths run with Windows' search order: for every name that is not a KnownDLL the program's
 # folder comes first (WINEDLLOVERRIDES native-first; Wine would otherwise prefer its own DLL).
 # A fixture built without the hardening shows that the check catches a planted DLL.
@@ -13,6 +15,10 @@ KNOWN=$(grep -v '^#' "$E2E_DIR/../known-dlls.txt")
 # keeps Wine's order here (the installer's loads of it find the system's copy already loaded), and
 # the fixture's import of it shows the check catching a planted import.
 WINE_PRELOADED=version.dll
+# A DLL the system loads by name into a dialog program once it runs: the theme library, as
+# Windows' user32 does. (Wine's 32-bit side also loads msimg32.dll by name, past the
+# program's restricted search: a matter of Wine's, so that name is not planted.)
+SYSTEM_LOADED=(uxtheme.dll)
 OVERRIDES=()
 
 # dll_names EXE: the DLLs a program imports or names in its code (for LoadLibrary), lower case.
@@ -30,7 +36,7 @@ plant() {
         while read -r name; do
             cp "$PLANTED" "$dir/$name"
             grep -qxF "$name" <<<"$KNOWN"$'\n'"$WINE_PRELOADED" || OVERRIDES+=("${name%.dll}")
-        done < <(dll_names "$exe")
+        done < <(dll_names "$exe"; printf '%s\n' "${SYSTEM_LOADED[@]}")
     done
 }
 
