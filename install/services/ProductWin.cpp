@@ -1,0 +1,208 @@
+// The installed product's traces on the system: the record file, SharedDLLs, the entry.
+#include "Product.h"
+#include "../../framework/Scoped.h"
+#include "../Error.h"
+#include "InstallFile.h"
+#include <set>
+#include <vector>
+
+namespace {
+LONG OpenMachineKey(const char* pszKey, REGSAM sam, CRegKey& key) {
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, sam, &key);
+}
+
+LONG CreateMachineKey(const char* pszKey, CRegKey& key) {
+    return ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                             nullptr, &key, nullptr);
+}
+
+LONG SetString(HKEY key, const char* pszName, const CString& value) {
+    return ::RegSetValueExA(key, pszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(static_cast<const char*>(value)),
+                            static_cast<DWORD>(value.GetLength() + 1));
+}
+
+LONG SetDword(HKEY key, const char* pszName, DWORD n) {
+    return ::RegSetValueExA(key, pszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n);
+}
+
+CString ModulePath() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return CString();
+        if (n < path.size()) return CString(path.data(), static_cast<int>(n));
+        path.resize(path.size() * 2);
+    }
+}
+
+// This program's version resource: the fixed product version and the strings of its first translation.
+class CVersionInfo {
+public:
+    CVersionInfo() {
+        const CString path = ModulePath();
+        DWORD dummy = 0;
+        DWORD n = ::GetFileVersionInfoSizeA(path, &dummy);
+        if (n == 0) return;
+        m_data.resize(n);
+        if (!::GetFileVersionInfoA(path, 0, n, m_data.data())) m_data.clear();
+    }
+    CString Version() const {
+        VS_FIXEDFILEINFO* info = nullptr;
+        UINT n = 0;
+        if (m_data.empty() || !::VerQueryValueA(m_data.data(), "\\", reinterpret_cast<void**>(&info), &n) || !info)
+            return CString();
+        CString s;
+        s.Format("%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(info->dwProductVersionMS)),
+                 static_cast<unsigned long>(LOWORD(info->dwProductVersionMS)),
+                 static_cast<unsigned long>(HIWORD(info->dwProductVersionLS)),
+                 static_cast<unsigned long>(LOWORD(info->dwProductVersionLS)));
+        return s;
+    }
+    CString String(const char* pszName) const {
+        struct Translation {
+            WORD wLanguage, wCodePage;
+        }* tr = nullptr;
+        UINT n = 0;
+        if (m_data.empty() ||
+            !::VerQueryValueA(m_data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&tr), &n) ||
+            n < sizeof *tr)
+            return CString();
+        CString query;
+        query.Format("\\StringFileInfo\\%04x%04x\\%s", tr->wLanguage, tr->wCodePage, pszName);
+        char* value = nullptr;
+        if (!::VerQueryValueA(m_data.data(), query, reinterpret_cast<void**>(&value), &n) || !value || n == 0)
+            return CString();
+        return CString(value);
+    }
+
+private:
+    std::vector<char> m_data;
+};
+
+// The same directory, written with or without a closing backslash, in any case.
+bool SameDirectory(CString a, CString b) {
+    while (a.GetLength() > 1 && a[a.GetLength() - 1] == '\\') a = a.Left(a.GetLength() - 1);
+    while (b.GetLength() > 1 && b[b.GetLength() - 1] == '\\') b = b.Left(b.GetLength() - 1);
+    return a.CompareNoCase(b) == 0;
+}
+
+// The size of the installed files in KB, rounded up, as Add or Remove Programs shows it.
+DWORD EstimatedSizeKB(const CString& strInstDir) {
+    std::string text;
+    std::vector<RecordEntry> entries;
+    int nBad = 0;
+    std::set<std::string> paths = {JoinFileName(strInstDir, kRemoverName).str()};
+    if (ReadRecord(JoinFileName(strInstDir, kRecordFileName), text) == ERROR_SUCCESS) {
+        ParseRecord(text, entries, nBad);
+        for (const RecordEntry& e : entries)
+            if (e.kind == RecordKind::file || e.kind == RecordKind::sharedFile) paths.insert(e.path);
+    }
+    unsigned long long bytes = 0;
+    for (const std::string& p : paths) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (::GetFileAttributesExA(p.c_str(), GetFileExInfoStandard, &data))
+            bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return static_cast<DWORD>((bytes + 1023) / 1024);
+}
+}  // namespace
+
+void AppendRecord(const CString& strInstDir, const RecordEntry& entry) {
+    const CString path = JoinFileName(strInstDir, kRecordFileName);
+    CHandle file(::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) ThrowError(1, "Unable to write the installation record " + path);
+    std::string text = ComposeRecordLine(entry);
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) text = std::string(kRecordHeader) + "\r\n" + text;
+    DWORD written = 0;
+    if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size() || !::FlushFileBuffers(file))
+        ThrowError(1, "Unable to write the installation record " + path);
+}
+
+DWORD ReadRecord(const CString& strPath, std::string& text) {
+    text.clear();
+    CHandle file(::CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return ::GetLastError();
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(file, buf, sizeof buf, &n, nullptr) && n > 0) text.append(buf, n);
+    return ERROR_SUCCESS;
+}
+
+bool QuerySharedCount(const CString& strPath, DWORD& nCount) {
+    CRegKey key;
+    if (OpenMachineKey(kSharedDllsKey, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return false;
+    DWORD type = 0, size = sizeof nCount;
+    return ::RegQueryValueExA(key, strPath, nullptr, &type, reinterpret_cast<BYTE*>(&nCount), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && size == sizeof nCount;
+}
+
+void RaiseSharedCount(const CString& strPath, bool bFileExisted) {
+    DWORD nCount = 0;
+    const bool bCounted = QuerySharedCount(strPath, nCount);
+    if (SetSharedCount(strPath, RaisedSharedCount(bCounted, nCount, bFileExisted)) != ERROR_SUCCESS)
+        ThrowError(1, "Unable to count the shared file " + strPath + " under SharedDLLs");
+}
+
+LONG SetSharedCount(const CString& strPath, DWORD nCount) {
+    CRegKey key;
+    LONG r = CreateMachineKey(kSharedDllsKey, key);
+    return r != ERROR_SUCCESS ? r : SetDword(key, strPath, nCount);
+}
+
+LONG DeleteSharedCount(const CString& strPath) {
+    CRegKey key;
+    LONG r = OpenMachineKey(kSharedDllsKey, KEY_SET_VALUE, key);
+    if (r == ERROR_SUCCESS) r = ::RegDeleteValueA(key, strPath);
+    return r == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : r;
+}
+
+void WriteProductEntry(const CString& strInstDir) {
+    const CVersionInfo version;
+    const CString remover = JoinFileName(strInstDir, kRemoverName);
+    CRegKey key;
+    LONG r = CreateMachineKey(kUninstallKey, key);
+    const struct {
+        const char* name;
+        CString value;
+    } strings[] = {
+        {"DisplayName", version.String("ProductName")},
+        {"DisplayVersion", version.Version()},
+        {"Publisher", version.String("CompanyName")},
+        {"InstallLocation", strInstDir},
+        {"UninstallString", "\"" + remover + "\""},
+        {"DisplayIcon", remover},
+    };
+    for (const auto& s : strings)
+        if (r == ERROR_SUCCESS) r = SetString(key, s.name, s.value);
+    if (r == ERROR_SUCCESS) r = SetDword(key, "NoModify", 1);
+    if (r == ERROR_SUCCESS) r = SetDword(key, "NoRepair", 1);
+    if (r == ERROR_SUCCESS) r = SetDword(key, "EstimatedSize", EstimatedSizeKB(strInstDir));
+    if (r != ERROR_SUCCESS) ThrowError(1, "Unable to register Velmora under Add or Remove Programs");
+}
+
+LONG RemoveProductEntry(const CString& strInstDir) {
+    {
+        CRegKey key;
+        LONG r = OpenMachineKey(kUninstallKey, KEY_QUERY_VALUE, key);
+        if (r == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        if (r != ERROR_SUCCESS) return r;
+        char location[MAX_PATH * 2] = {};
+        DWORD type = 0, size = sizeof location - 1;
+        r = ::RegQueryValueExA(key, "InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(location), &size);
+        if (r == ERROR_SUCCESS && type == REG_SZ && !SameDirectory(location, strInstDir))
+            return ERROR_SUCCESS;  // another installation's now
+    }
+    // The entry has values only, no subkeys.
+    LONG r = ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    return r == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : r;
+}
+
+CString ProgramDir() {
+    const CString path = ModulePath();
+    const int slash = path.ReverseFind('\\');
+    return slash < 0 ? CString() : path.Left(slash);
+}
