@@ -91,7 +91,7 @@ press Cancel
 $(ok_box_steps "Installation Failed")
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/corrected")" "License.txt" "Cancel in the default setup: no Setup.txt, the stage goes on"
+expect_eq "$(ls -A "$DRIVE_C/corrected")" "License.txt"$'\n'"install.log" "Cancel in the default setup: no Setup.txt, the stage goes on"
 expect_missing "$M/Setup.exe.log"
 
 # --- A parent that does not exist: nothing installed, nothing run.
@@ -118,7 +118,7 @@ press OK
 $(ok_box_steps "$LOAD_FAILED")
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/nofilelist")" "License.txt" "installation directory without fileList.txt"
+expect_eq "$(ls -A "$DRIVE_C/nofilelist")" "License.txt"$'\n'"install.log" "installation directory without fileList.txt"
 expect_missing "$M/Setup.exe.log"
 
 # --- A list entry that is not a type library stops the registration after the ones before it.
@@ -151,7 +151,7 @@ press OK
 $(ok_box_steps "Installation Failed")
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/nodorvik")" "License.txt"$'\n'"Setup.txt" "installation directory with empty lists"
+expect_eq "$(ls -A "$DRIVE_C/nodorvik")" "License.txt"$'\n'"Setup.txt"$'\n'"install.log" "installation directory with empty lists"
 sleep 1
 expect_missing "$M/Setup.exe.log"
 
