@@ -3,6 +3,7 @@
 #include "../../framework/Scoped.h"
 #include "../Error.h"
 #include "InstallFile.h"
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -35,48 +36,80 @@ CString ModulePath() {
     }
 }
 
-// This program's version resource: the fixed product version and the strings of its first translation.
+// This program's version resource, read from the module itself: version.dll is not needed for
+// that. A VS_VERSIONINFO node is: length, value length, type (1: text, counted in WCHARs),
+// the key, then the value and the children, each aligned to four bytes.
 class CVersionInfo {
 public:
     CVersionInfo() {
-        const CString path = ModulePath();
-        DWORD dummy = 0;
-        DWORD n = ::GetFileVersionInfoSizeA(path, &dummy);
-        if (n == 0) return;
-        m_data.resize(n);
-        if (!::GetFileVersionInfoA(path, 0, n, m_data.data())) m_data.clear();
+        HRSRC res = ::FindResourceA(nullptr, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));  // RT_VERSION
+        HGLOBAL mem = res ? ::LoadResource(nullptr, res) : nullptr;
+        m_pData = mem ? static_cast<const BYTE*>(::LockResource(mem)) : nullptr;
+        m_nSize = m_pData ? ::SizeofResource(nullptr, res) : 0;
     }
     CString Version() const {
-        VS_FIXEDFILEINFO* info = nullptr;
-        UINT n = 0;
-        if (m_data.empty() || !::VerQueryValueA(m_data.data(), "\\", reinterpret_cast<void**>(&info), &n) || !info)
-            return CString();
+        Node root;
+        if (!Read(m_pData, m_pData + m_nSize, root) || root.nValueBytes < sizeof(VS_FIXEDFILEINFO)) return CString();
+        VS_FIXEDFILEINFO info;
+        ::CopyMemory(&info, root.pValue, sizeof info);
+        if (info.dwSignature != 0xFEEF04BD) return CString();
         CString s;
-        s.Format("%lu.%lu.%lu.%lu", static_cast<unsigned long>(HIWORD(info->dwProductVersionMS)),
-                 static_cast<unsigned long>(LOWORD(info->dwProductVersionMS)),
-                 static_cast<unsigned long>(HIWORD(info->dwProductVersionLS)),
-                 static_cast<unsigned long>(LOWORD(info->dwProductVersionLS)));
+        s.Format("%u.%u.%u.%u", HIWORD(info.dwProductVersionMS), LOWORD(info.dwProductVersionMS),
+                 HIWORD(info.dwProductVersionLS), LOWORD(info.dwProductVersionLS));
         return s;
     }
-    CString String(const char* pszName) const {
-        struct Translation {
-            WORD wLanguage, wCodePage;
-        }* tr = nullptr;
-        UINT n = 0;
-        if (m_data.empty() ||
-            !::VerQueryValueA(m_data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&tr), &n) ||
-            n < sizeof *tr)
+    // The string of the first string table.
+    CString String(const wchar_t* pszName) const {
+        Node root, files, table, value;
+        if (!Read(m_pData, m_pData + m_nSize, root) || !Child(root, L"StringFileInfo", files) ||
+            !Child(files, nullptr, table) || !Child(table, pszName, value) || value.nValueBytes < 2)
             return CString();
-        CString query;
-        query.Format("\\StringFileInfo\\%04x%04x\\%s", tr->wLanguage, tr->wCodePage, pszName);
-        char* value = nullptr;
-        if (!::VerQueryValueA(m_data.data(), query, reinterpret_cast<void**>(&value), &n) || !value || n == 0)
-            return CString();
-        return CString(value);
+        const wchar_t* text = reinterpret_cast<const wchar_t*>(value.pValue);
+        const int n = static_cast<int>(value.nValueBytes / 2) - (text[value.nValueBytes / 2 - 1] == 0 ? 1 : 0);
+        CString s;
+        int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, n, nullptr, 0, nullptr, nullptr);
+        if (bytes <= 0) return CString();
+        ::WideCharToMultiByte(CP_ACP, 0, text, n, s.GetBuffer(bytes), bytes, nullptr, nullptr);
+        s.ReleaseBuffer(bytes);
+        return s;
     }
 
 private:
-    std::vector<char> m_data;
+    struct Node {
+        const wchar_t* pszKey = nullptr;
+        const BYTE* pValue = nullptr;
+        size_t nValueBytes = 0;
+        const BYTE* pChildren = nullptr;
+        const BYTE* pEnd = nullptr;
+    };
+    static const BYTE* Align(const BYTE* p, const BYTE* base) { return base + ((p - base + 3) & ~size_t(3)); }
+    bool Read(const BYTE* p, const BYTE* end, Node& node) const {
+        if (!p || end - p < 6) return false;
+        const WORD nLength = reinterpret_cast<const WORD*>(p)[0], nValue = reinterpret_cast<const WORD*>(p)[1];
+        const WORD nType = reinterpret_cast<const WORD*>(p)[2];
+        if (nLength < 6 || nLength > end - p) return false;
+        node.pEnd = p + nLength;
+        node.pszKey = reinterpret_cast<const wchar_t*>(p + 6);
+        const wchar_t* k = node.pszKey;
+        while (reinterpret_cast<const BYTE*>(k + 1) <= node.pEnd && *k) ++k;
+        if (reinterpret_cast<const BYTE*>(k + 1) > node.pEnd) return false;
+        node.pValue = Align(reinterpret_cast<const BYTE*>(k + 1), m_pData);
+        node.nValueBytes = nType == 1 ? nValue * 2u : nValue;
+        if (node.pValue > node.pEnd || node.nValueBytes > size_t(node.pEnd - node.pValue)) return false;
+        node.pChildren = std::min(Align(node.pValue + node.nValueBytes, m_pData), node.pEnd);
+        return true;
+    }
+    // The first child with that key (any key when null).
+    bool Child(const Node& parent, const wchar_t* pszKey, Node& child) const {
+        for (const BYTE* p = parent.pChildren; p < parent.pEnd; p = Align(child.pEnd, m_pData)) {
+            if (!Read(p, parent.pEnd, child)) return false;
+            if (!pszKey || ::lstrcmpiW(child.pszKey, pszKey) == 0) return true;
+        }
+        return false;
+    }
+
+    const BYTE* m_pData;
+    DWORD m_nSize;
 };
 
 // The same directory, written with or without a closing backslash, in any case.
@@ -169,9 +202,9 @@ void WriteProductEntry(const CString& strInstDir) {
         const char* name;
         CString value;
     } strings[] = {
-        {"DisplayName", version.String("ProductName")},
+        {"DisplayName", version.String(L"ProductName")},
         {"DisplayVersion", version.Version()},
-        {"Publisher", version.String("CompanyName")},
+        {"Publisher", version.String(L"CompanyName")},
         {"InstallLocation", strInstDir},
         {"UninstallString", "\"" + remover + "\""},
         {"DisplayIcon", remover},
