@@ -152,6 +152,16 @@ expect-buttons OK
 press OK
 exit-code 2
 STEPS
+# A record with a line that is not a record line: nothing is touched.
+printf '%s\r\n' "# Velmora installation record" "bogus	c:\\Mine\\notes.txt" >"$DRIVE_C/Mine/install.log"
+drive damaged <<STEPS
+start "c:\\Mine\\uninstall.exe"
+box uninstall
+expect-box-text The installation record c:\\Mine\\install.log is damaged at line 2. Nothing was removed.
+press OK
+exit-code 2
+STEPS
+expect_eq "$(ls -A "$DRIVE_C/Mine" | tr '\n' ' ')" "install.log notes.txt uninstall.exe " "nothing removed after a damaged record"
 
 # --- Two installations share one file: removing one leaves it, and the entry, to the other.
 M=$(demo_medium two)
