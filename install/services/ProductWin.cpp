@@ -36,6 +36,23 @@ CString ModulePath() {
     }
 }
 
+// The wide form of a path, as the system takes it at any length: one that does not fit MAX_PATH
+// (a file in an installation directory of up to 259 characters) gets the extended-length prefix.
+std::wstring SystemPath(const CString& strPath) {
+    int n = ::MultiByteToWideChar(CP_ACP, 0, strPath, -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring path(n, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, strPath, -1, &path[0], n);
+    path.resize(n - 1);
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    DWORD len = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (len == 0) return path;
+    std::wstring full(len, L'\0');
+    full.resize(::GetFullPathNameW(path.c_str(), len, &full[0], nullptr));
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 // This program's version resource, read from the module itself: version.dll is not needed for
 // that. A VS_VERSIONINFO node is: length, value length, type (1: text, counted in WCHARs),
 // the key, then the value and the children, each aligned to four bytes.
@@ -142,11 +159,12 @@ DWORD EstimatedSizeKB(const CString& strInstDir) {
 
 void AppendRecord(const CString& strInstDir, const RecordEntry& entry) {
     const CString path = JoinFileName(strInstDir, kRecordFileName);
-    CHandle file(::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    CHandle file(::CreateFileW(SystemPath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool bNew = ::GetLastError() != ERROR_ALREADY_EXISTS;
     if (!file.IsValid()) ThrowError(1, "Unable to write the installation record " + path);
     std::string text = ComposeRecordLine(entry);
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) text = std::string(kRecordHeader) + "\r\n" + text;
+    if (bNew) text = std::string(kRecordHeader) + "\r\n" + text;
     DWORD written = 0;
     if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size() || !::FlushFileBuffers(file))
@@ -155,7 +173,7 @@ void AppendRecord(const CString& strInstDir, const RecordEntry& entry) {
 
 DWORD ReadRecord(const CString& strPath, std::string& text) {
     text.clear();
-    CHandle file(::CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    CHandle file(::CreateFileW(SystemPath(strPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return ::GetLastError();
     char buf[4096];

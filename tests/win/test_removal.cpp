@@ -30,6 +30,29 @@ std::string PendingDeletes() {
     return value;
 }
 
+TEST(InstallRecord, AppendedLineByLineAlsoInADirectoryOfUpTo259Characters) {
+    ScratchDir scratch;
+    for (size_t length : {20u, 250u, 259u}) {
+        std::string dir = scratch.path() + "\\";
+        dir += std::string(length > dir.size() ? length - dir.size() : 1, 'L');
+        if (length > 20) {
+            ASSERT_EQ(dir.size(), length);
+        }
+        std::wstring wide = L"\\\\?\\" + std::wstring(dir.begin(), dir.end());
+        ASSERT_TRUE(::CreateDirectoryW(wide.c_str(), nullptr)) << length;
+        const RecordEntry first{RecordKind::directory, dir}, second{RecordKind::file, dir + "\\a.dll"};
+        AppendRecord(dir.c_str(), first);
+        AppendRecord(dir.c_str(), second);
+        std::string text;
+        ASSERT_EQ(ReadRecord((dir + "\\" + kRecordFileName).c_str(), text), static_cast<DWORD>(ERROR_SUCCESS)) << length;
+        EXPECT_EQ(text, std::string(kRecordHeader) + "\r\n" + ComposeRecordLine(first) + ComposeRecordLine(second)) << length;
+        ::DeleteFileW((wide + L"\\install.log").c_str());
+        ::RemoveDirectoryW(wide.c_str());
+    }
+    std::string text;
+    EXPECT_EQ(ReadRecord((scratch / "none\\install.log").c_str(), text), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
 TEST(RemoveFile, DeletesOrSchedulesForTheRestart) {
     ScratchDir dir;
     const struct {
