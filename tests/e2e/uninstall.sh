@@ -119,6 +119,13 @@ drive uninstall <<STEPS
 $(uninstall_steps 'c:\Program Files\Velmora' "Velmora was removed from your computer.")
 STEPS
 wait_gone "$INST" || fail "the installation directory is still there: $(ls -A "$INST")"
+# The finishing copy in the temporary folder goes too, once it has ended.
+for ((i = 0; i < 50; i++)); do
+    leftover=$(find "$DRIVE_C/users" -iname 'vel*.tmp' 2>/dev/null)
+    [[ -z $leftover ]] && break
+    sleep 0.1
+done
+expect_eq "$leftover" "" "the finishing copy of uninstall.exe"
 expect_eq "$(tree)" "$tree_before" "files after the removal"
 expect_eq "$(our_keys)" "$keys_before" "our registry keys after the removal"
 if [[ -n ${SCREENSHOTS:-} && -f $SCRATCH/confirm.bmp ]]; then
