@@ -1,5 +1,6 @@
 #include "RemovalReport.h"
 #include "../framework/CommandLine.h"
+#include <cctype>
 #include <cstdlib>
 
 std::string ComposeRemovalReport(const RemovalOutcome& outcome) {
@@ -18,6 +19,15 @@ std::string ComposeRemovalReport(const RemovalOutcome& outcome) {
     return text;
 }
 
+namespace {
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+}  // namespace
+
 UninstallRun ParseUninstallArgs(const char* pszArgs) {
     UninstallRun run;
     const std::vector<std::string> args = SplitArguments(pszArgs);
@@ -25,9 +35,15 @@ UninstallRun ParseUninstallArgs(const char* pszArgs) {
     char* end = nullptr;
     const unsigned long long n = std::strtoull(args[1].c_str(), &end, 10);
     if (args[1].empty() || *end != '\0' || n == 0 || args[2].empty()) return run;
+    // Only the remover itself, and only its own directory: never any other file.
+    const std::string& exe = args[2];
+    const size_t slash = exe.find_last_of('\\');
+    if (slash == std::string::npos || !SameText(exe.substr(slash + 1), "uninstall.exe")) return run;
+    if (args.size() == 4 && !SameText(args[3], exe.substr(0, slash)) && !SameText(args[3], exe.substr(0, slash + 1)))
+        return run;
     run.bFinish = true;
     run.nWaitHandle = n;
-    run.strExe = args[2];
+    run.strExe = exe;
     if (args.size() == 4) run.strDir = args[3];
     return run;
 }

@@ -17,7 +17,7 @@ std::string ComposeRemovalReport(const RemovalOutcome& outcome);
 // temporary folder, finishes what a running program cannot do to itself:
 //   /Finish HANDLE "EXE" ["DIR"]  waits for the process HANDLE (inherited) to end, then
 //                                  deletes EXE and removes the empty directory DIR.
-// Any other command line is an ordinary run.
+// EXE must be an uninstall.exe and DIR its directory. Any other command line is an ordinary run.
 struct UninstallRun {
     bool bFinish = false;
     uint64_t nWaitHandle = 0;

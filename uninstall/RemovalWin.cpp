@@ -41,8 +41,12 @@ void UnregisterServer(const CString& strExe, RemovalOutcome& outcome) {
     }
     cmd.ReleaseBuffer();
     CHandle process(pi.hProcess), thread(pi.hThread);
+    if (::WaitForSingleObject(process, 60000) != WAIT_OBJECT_0) {
+        Failed(outcome, strExe + " /UnregServer", "did not end within a minute");
+        return;
+    }
     DWORD code = 1;
-    if (::WaitForSingleObject(process, 60000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process, &code)) code = 1;
+    if (!::GetExitCodeProcess(process, &code)) code = 1;
     if (code != 0) {
         CString why;
         why.Format("ended with exit code %lu", static_cast<unsigned long>(code));

@@ -105,7 +105,7 @@ TEST(UninstallArgs, FinishRunsReadBackWhatWasComposed) {
     } paths[] = {
         {"c:\\Program Files\\Velmora\\\\uninstall.exe", "c:\\Program Files\\Velmora\\"},
         {"c:\\v\\uninstall.exe", ""},
-        {"c:\\a b\\\\uninstall.exe", "c:\\a b\\\\"},
+        {"c:\\a b\\\\uninstall.exe", "c:\\a b\\"},
     };
     for (const auto& p : paths) {
         const std::string args = ComposeFinishArgs(1234, p.exe, p.dir);
@@ -116,9 +116,12 @@ TEST(UninstallArgs, FinishRunsReadBackWhatWasComposed) {
         EXPECT_EQ(run.strDir, p.dir) << args;
     }
     for (const char* ordinary : {"", "/S", "/Finish", "/Finish 12", "/Finish x \"c:\\u.exe\"",
-                                 "/Finish 0 \"c:\\u.exe\"", "/Finish 1 a b c", "Finish 1 a"})
+                                 "/Finish 0 \"c:\\u.exe\"", "/Finish 1 a b c", "Finish 1 a",
+                                 // never another file, nor another directory than the remover's own
+                                 "/Finish 7 c:\\Windows\\notepad.exe", "/Finish 7 uninstall.exe",
+                                 "/Finish 7 c:\\v\\uninstall.exe c:\\Windows", "/Finish 7 c:\\v\\uninstall.exe c:\\"})
         EXPECT_FALSE(ParseUninstallArgs(ordinary).bFinish) << ordinary;
-    EXPECT_TRUE(ParseUninstallArgs("-finish 7 a").bFinish);
+    EXPECT_TRUE(ParseUninstallArgs("-finish 7 C:\\V\\Uninstall.EXE c:\\v").bFinish);
 }
 
 TEST(RemovalReport, NamesEachGroupThatIsNotEmpty) {
