@@ -6,8 +6,9 @@
 // Runs "dorvik.exe /UnregServer" and waits: exit code 0 is done; anything else goes to
 // outcome.failed.
 void UnregisterServer(const CString& strExe, RemovalOutcome& outcome);
-// Unregisters the type library in the file with the attributes the file itself holds. One
-// no longer registered is done.
+// Unregisters the type library in the file with the attributes the file itself holds, when
+// its registration names this file. One no longer registered, or registered from another
+// file, is done.
 void UnregisterTypeLibFile(const CString& strPath, RemovalOutcome& outcome);
 // Deletes a file; one in use or protected is scheduled for deletion at restart. A file that
 // is not there is done.

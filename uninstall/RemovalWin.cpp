@@ -24,6 +24,17 @@ void Failed(RemovalOutcome& outcome, const CString& what, const CString& why) {
     outcome.failed.push_back((what + ": " + why).str());
 }
 
+// Two spellings of one path: compared in full form (doubled backslashes collapsed), in any case.
+bool SamePath(const wchar_t* a, const std::wstring& b) {
+    auto full = [](const wchar_t* p) {
+        std::wstring f(MAX_PATH * 2, L'\0');
+        DWORD n = ::GetFullPathNameW(p, static_cast<DWORD>(f.size()), &f[0], nullptr);
+        f.resize(n < f.size() ? n : 0);
+        return f.empty() ? std::wstring(p) : f;
+    };
+    return ::lstrcmpiW(full(a).c_str(), full(b.c_str()).c_str()) == 0;
+}
+
 bool Gone(DWORD err) { return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND; }
 }  // namespace
 
@@ -68,12 +79,14 @@ void UnregisterTypeLibFile(const CString& strPath, RemovalOutcome& outcome) {
         Failed(outcome, strPath, why);
         return;
     }
+    // Only our own registration: another installation may have registered the library since,
+    // from its own file, and keeps it.
     BSTR registered = nullptr;
+    hr = S_OK;  // no longer registered, or not from this file
     if (SUCCEEDED(::QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, &registered))) {
+        if (SamePath(registered, path))
+            hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
         ::SysFreeString(registered);
-        hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
-    } else {
-        hr = S_OK;  // no longer registered
     }
     lib->ReleaseTLibAttr(attr);
     if (FAILED(hr)) {

@@ -183,6 +183,10 @@ expect_file "$PROGRAM_SYSDIR/velshared.dll"
 expect_eq "$(shared_count "$SHARED_WIN")" "0x1" "one use left"
 expect_eq "$(reg_exe query "$UNINSTALL_KEY" /v InstallLocation | sed -n 's/^ *InstallLocation *REG_SZ *//p')" 'c:\Two' \
     "the entry stays with the other installation"
+# So do the registrations, which the second installation made from its own files.
+expect_eq "$(typelib_path "$LIBID" 1.0)" 'c:\Two\velmora.tlb' "the type library stays registered from c:\Two"
+reg_exe query "HKCR\\CLSID\\$CLSID\\LocalServer32" /ve | grep -qi 'c:\\Two\\dorvik.exe' ||
+    fail "dorvik's registration from c:\\Two: $(reg_exe query "HKCR\\CLSID\\$CLSID\\LocalServer32" /ve)"
 drive remove-two <<STEPS
 $(uninstall_steps 'c:\Two' "Velmora was removed from your computer.")
 STEPS
