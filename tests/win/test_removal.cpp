@@ -183,4 +183,14 @@ TEST(UnregisterTypeLibFile, WithTheFilesOwnAttributesAndOnlyOnce) {
     ASSERT_EQ(outcome.failed.size(), 1u);
     EXPECT_NE(outcome.failed[0].find("its type library cannot be read"), std::string::npos) << outcome.failed[0];
 }
+TEST(UninstallProgram, AsksForAdministratorRightsAsTheInstallerDoes) {
+    HMODULE exe = ::LoadLibraryExA(BesideTests("uninstall.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    HRSRC res = ::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    ASSERT_NE(res, nullptr);
+    const char* text = static_cast<const char*>(::LockResource(::LoadResource(exe, res)));
+    const std::string manifest(text, ::SizeofResource(exe, res));
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"requireAdministrator\""), std::string::npos) << manifest;
+    ::FreeLibrary(exe);
+}
 }  // namespace
