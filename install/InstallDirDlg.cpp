@@ -7,6 +7,7 @@
 #include "config/SetupText.h"
 #include "res/resource.h"
 #include "services/InstallFile.h"
+#include "services/Product.h"
 #include <cstdio>
 #include <memory>
 
@@ -21,6 +22,12 @@ using ListFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Shows the error's system-error message with the given buttons; the answer.
 int ShowError(const CError& error, UINT nType = MB_OK) { return AfxMessageBox(error.GetErrorText(), nType); }
+
+// Each action goes into the record as soon as it is done; a shared file is counted first.
+void Record(const RecordEntry& entry, bool bExisted) {
+    if (entry.kind == RecordKind::sharedFile) RaiseSharedCount(entry.path.c_str(), bExisted);
+    AppendRecord(CInstallFile::GetInstallDir(), entry);
+}
 }  // namespace
 
 CInstallDirDlg::CInstallDirDlg(CWnd* pParent)
@@ -81,6 +88,7 @@ void CInstallDirDlg::OnOK() {
 
     if (InstallFiles() && RegisterTypeLibraries() && RunDefaultSetup()) {
         if (RegisterAutomationServer()) {
+            RegisterProduct();
             AfxMessageBox(IDS_REENTER_NOTICE);
             StartSetupProgram();  // a Setup.exe that fails to start goes unreported
         } else {
@@ -91,12 +99,14 @@ void CInstallDirDlg::OnOK() {
 }
 
 BOOL CInstallDirDlg::InstallFiles() {
-    if (!CInstallFile::CreateInstallDir()) {
+    BOOL bCreated = FALSE;
+    if (!CInstallFile::CreateInstallDir(&bCreated)) {
         AfxMessageBox(IDS_CANNOT_CREATE_DIR);
         return FALSE;
     }
     // The agreement accepted at the start goes into the directory as soon as it exists.
     try {
+        if (bCreated) Record({RecordKind::directory, CInstallFile::GetInstallDir().str()}, false);
         CLicenseDlg::WriteLicenseFile(CInstallFile::GetInstallDir());
     } catch (const CError& error) {
         ShowError(error);
@@ -105,13 +115,13 @@ BOOL CInstallDirDlg::InstallFiles() {
 
     ListFile list(std::fopen("fileList.txt", "r"));
     if (!list) return TRUE;
-    return InstallFileList(list.get(), ShowError);
+    return InstallFileList(list.get(), ShowError, Record);
 }
 
 BOOL CInstallDirDlg::RegisterTypeLibraries() {
     ListFile list(std::fopen("regList.txt", "r"));
     if (!list) return TRUE;
-    return RegisterTypeLibraryList(list.get(), ShowError);
+    return RegisterTypeLibraryList(list.get(), ShowError, Record);
 }
 
 BOOL CInstallDirDlg::RunDefaultSetup() {
@@ -129,6 +139,21 @@ BOOL CInstallDirDlg::RunDefaultSetup() {
 BOOL CInstallDirDlg::RegisterAutomationServer() {
     // Plain concatenation: the default directory's trailing backslash gives a doubled one.
     return RunAndWait(CInstallFile::GetInstallDir() + "\\dorvik.exe") != -1;
+}
+
+void CInstallDirDlg::RegisterProduct() {
+    // dorvik has registered itself; then the remover and its entry. A failure here leaves the
+    // product installed, only harder to remove: the user is told, and the stage goes on.
+    const CString strInstDir = CInstallFile::GetInstallDir();
+    try {
+        Record({RecordKind::server, (strInstDir + "\\dorvik.exe").str()}, true);
+        const CString strRemover = JoinFileName(strInstDir, kRemoverName);
+        if (!::CopyFileA(JoinFileName(ProgramDir(), kRemoverName), strRemover, FALSE))
+            ThrowError(1, "Unable to copy " + CString(kRemoverName) + " to " + strRemover);
+        WriteProductEntry(strInstDir);
+    } catch (const CError& error) {
+        ShowError(error);
+    }
 }
 
 BOOL CInstallDirDlg::StartSetupProgram() {

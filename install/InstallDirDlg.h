@@ -18,6 +18,9 @@ public:
     // Runs dorvik.exe from the installation directory and waits: it registers itself.
     // FALSE when it cannot be started. The second stage uses it too.
     static BOOL RegisterAutomationServer();
+    // Records dorvik's registration, copies uninstall.exe beside the product and writes the
+    // Add or Remove Programs entry; a failure is shown and the stage goes on.
+    void RegisterProduct();
     BOOL StartSetupProgram();
 
 protected:

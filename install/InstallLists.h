@@ -1,6 +1,7 @@
 // The install lists: how they are read, and the retry and question policy for one file.
 #pragma once
 #include "Error.h"
+#include "services/InstallRecord.h"
 #include <cstdio>
 #include <functional>
 
@@ -25,11 +26,16 @@ using AskUser = std::function<int(const CError& error, UINT nType)>;
 // Yes/No, severity 1 OK. TRUE when the list may go on.
 BOOL InstallListedFile(const InstallAttempt& install, const AskUser& ask);
 
+// Notes an action just done (for a file, whether the destination was there before); throws
+// CError when it cannot, which stops the list like any fatal error.
+using RecordAction = std::function<void(const RecordEntry& entry, bool bExisted)>;
+
 // Installs every entry of an open fileList.txt in order: parse, locate, then the policy
 // above. A failure to parse or locate an entry is shown with OK and stops the list. TRUE
-// when the whole list was handled. (Windows: it calls the version-installation service.)
-BOOL InstallFileList(std::FILE* pList, const AskUser& ask);
+// when the whole list was handled. Each file installed is handed to record, if given.
+// (Windows: it calls the version-installation service.)
+BOOL InstallFileList(std::FILE* pList, const AskUser& ask, const RecordAction& record = nullptr);
 
 // Registers every type library an open regList.txt names; the first failure is shown with
-// OK and stops the list.
-BOOL RegisterTypeLibraryList(std::FILE* pList, const AskUser& ask);
+// OK and stops the list. Each library registered is handed to record, if given.
+BOOL RegisterTypeLibraryList(std::FILE* pList, const AskUser& ask, const RecordAction& record = nullptr);

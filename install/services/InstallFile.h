@@ -52,8 +52,9 @@ public:
     // the expansion does not fit in a path.
     static BOOL ExpandPath(const char* pszSrc, char (&szResult)[kPathBuf]);
 
-    // Creates the installation directory (one level). An existing directory is used as it is.
-    static BOOL CreateInstallDir();
+    // Creates the installation directory (one level). An existing directory is used as it is;
+    // *pbCreated tells which happened.
+    static BOOL CreateInstallDir(BOOL* pbCreated = nullptr);
 
     // The directory table; empty until InitDirectories.
     static char m_szWinDir[kPathBuf];

@@ -33,8 +33,10 @@ BOOL CInstallFile::InitDirectories(CString strInstDir) {
     return SetInstallDir(strInstDir);
 }
 
-BOOL CInstallFile::CreateInstallDir() {
-    if (::CreateDirectoryA(m_szInstDir, nullptr)) return TRUE;
+BOOL CInstallFile::CreateInstallDir(BOOL* pbCreated) {
+    const BOOL bCreated = ::CreateDirectoryA(m_szInstDir, nullptr);
+    if (pbCreated) *pbCreated = bCreated;
+    if (bCreated) return TRUE;
     DWORD err = ::GetLastError();
     if (err != ERROR_ALREADY_EXISTS && err != ERROR_FILE_EXISTS) return FALSE;
     // Something of that name exists: only a directory can take the product's files.

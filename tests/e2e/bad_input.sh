@@ -40,18 +40,18 @@ STEPS
 
 mkdir -p "$DRIVE_C/bad"
 row line600 "%0600d\n @a.dll@0@a.dll@ @\n" - \
-    "$(fatal "The source directory is longer than 259 characters: \"${x80//x/0}...\"")" "License.txt "
+    "$(fatal "The source directory is longer than 259 characters: \"${x80//x/0}...\"")" "License.txt install.log "
 row field300 " @a.dll@0@a.dll@ @\n @%0300d@0@x.dll@ @\n" - \
-    "$(fatal "The source file name is longer than 259 characters: \"${x80//x/0}...\"")" "License.txt a.dll "
+    "$(fatal "The source file name is longer than 259 characters: \"${x80//x/0}...\"")" "License.txt a.dll install.log "
 row reglist300 "" "$(printf "n%.0s" {1..300})\n" \
-    "$(fatal "The type library name is longer than 259 characters: \"$n80...\"")" "License.txt "
-row unclosed-macro " @a.dll@0@a.dll@#INSTDIR\\\\sub@\n" - done "License.txt a.dll "
+    "$(fatal "The type library name is longer than 259 characters: \"$n80...\"")" "License.txt install.log "
+row unclosed-macro " @a.dll@0@a.dll@#INSTDIR\\\\sub@\n" - done "License.txt a.dll install.log "
 # A macro that matches nothing (too long a name, or unclosed) leaves the source directory
 # empty, which the service cannot read from; in the application directory it means the
 # installation directory.
 row long-macro-name "#$M50#\\\\x@a.dll@0@a.dll@ @\n" - \
-    "$(fatal "VIF_CANNOTREADSRC{TAB}The function cannot read the source file. This could mean that the path was not specified properly.")" "License.txt "
-row high-bytes " @caf\xe9.dll@0@caf\xe9.dll@ @\n" - done "License.txt café.dll "
-row nul-byte " @a.dll@0@a.dll@ @\0@b.dll@0@b.dll@\n @b.dll@0@c.dll@ @\n" - done "License.txt a.dll c.dll "
+    "$(fatal "VIF_CANNOTREADSRC{TAB}The function cannot read the source file. This could mean that the path was not specified properly.")" "License.txt install.log "
+row high-bytes " @caf\xe9.dll@0@caf\xe9.dll@ @\n" - done "License.txt café.dll install.log "
+row nul-byte " @a.dll@0@a.dll@ @\0@b.dll@0@b.dll@\n @b.dll@0@c.dll@ @\n" - done "License.txt a.dll c.dll install.log "
 
 finish

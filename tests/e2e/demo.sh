@@ -7,6 +7,8 @@
 #     document of the demo type through DORVIK.DDEINTFC: dorvik finds no DDE server, starts the
 #     DDE test application from the association's command line and sends it the document;
 #     a second document goes over the same conversation; then getUserName.
+#  3. With "remove" as the third argument (./run demo remove): uninstall.exe, which the first
+#     stage left in the installation directory, removes the product again.
 # With $DISPLAY the installer's dialogs appear there for a person to answer; without one they
 # are answered with their defaults by the GUI driver on a private display and saved as
 # screenshots. Either way it ends with a summary of what happened.
@@ -16,6 +18,8 @@ E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$E2E_DIR/../.." && pwd)
 BIN=$(cd "$1" && pwd)
 OUT=$2
+REMOVE=${3:-}
+INTERACTIVE=${DISPLAY:+1}  # wine_env_start sets DISPLAY to its private one
 mkdir -p "$OUT"
 OUT=$(cd "$OUT" && pwd)
 source "$E2E_DIR/wine-env.sh"
@@ -23,7 +27,7 @@ say() { printf 'demo: %s\n' "$*"; }
 
 MEDIUM=$(mktemp -d "${TMPDIR:-/tmp}/velmora-demo.XXXXXX")
 trap 'rm -rf -- "$MEDIUM"' EXIT
-cp "$BIN/install.exe" "$BIN/dorvik.exe" "$MEDIUM/"
+cp "$BIN/install.exe" "$BIN/uninstall.exe" "$BIN/dorvik.exe" "$MEDIUM/"
 cp "$BIN/fixtures/v1/sample.dll" "$MEDIUM/velmora.dll"
 cp "$BIN/fixtures/sample.tlb" "$MEDIUM/velmora.tlb"
 cp "$BIN/standin.exe" "$MEDIUM/Setup.exe"
@@ -98,6 +102,9 @@ if [[ -f $INST/Setup.txt ]]; then
 fi
 for ((i = 0; i < 30; i++)); do [[ -s $MEDIUM/Setup.exe.log ]] && break; sleep 0.1; done
 [[ -s $MEDIUM/Setup.exe.log ]] && say "Setup.exe (stand-in) was started from the medium"
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
+say "Add or Remove Programs entry ($UNINSTALL_KEY):"
+"$WINE" "$REG_EXE" query "$UNINSTALL_KEY" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ \+\(.\+\)$/demo:   \1/p' || true
 
 echo
 say "2. a script client opens documents through DORVIK.DDEINTFC"
@@ -138,5 +145,36 @@ for ((i = 0; i < 50; i++)); do grep -q '^start|/print' "$LOG" 2>/dev/null && bre
 say "what the DDE application (viewer.exe) saw:"
 tr -d '\r' <"$LOG" 2>/dev/null | sed 's/^/demo:   /' || say "  (nothing: it was not started)"
 say "DDE connects: $(grep -c '^connect|' "$LOG" 2>/dev/null || echo 0), documents received over DDE: $(grep -c '^execute|' "$LOG" 2>/dev/null || echo 0)"
+
+if [[ $REMOVE == remove ]]; then
+    echo
+    say "3. uninstall.exe removes the product"
+    if [[ -n $INTERACTIVE ]]; then
+        say "uninstall.exe is on $DISPLAY; answer its questions there."
+        "$WINE" 'C:\Program Files\Velmora\uninstall.exe' </dev/null || true
+    else
+        cat >"$MEDIUM/remove.steps" <<STEPS
+start "C:\Program Files\Velmora\uninstall.exe"
+box uninstall
+shot $(winpath "$OUT")\\uninstall-confirm.bmp
+press Yes
+box uninstall
+shot $(winpath "$OUT")\\uninstall-done.bmp
+press OK
+exit-code 0
+STEPS
+        "$WINE" "$BIN/guidriver.exe" "$(winpath "$MEDIUM/remove.steps")" >"$OUT/remove.log" ||
+            { cat "$OUT/remove.log"; echo "demo: the GUI driver failed" >&2; exit 1; }
+        for shot in uninstall-confirm uninstall-done; do
+            bmp_to_png "$OUT/$shot.bmp" "$OUT/$shot.png" && rm -f "$OUT/$shot.bmp"
+        done
+        say "screenshots in $OUT: uninstall-confirm.png uninstall-done.png"
+    fi
+    for ((i = 0; i < 50; i++)); do [[ -e $INST ]] || break; sleep 0.1; done  # it deletes itself last
+    if [[ -e $INST ]]; then say "c:\Program Files\Velmora\ is still there: $(ls -A "$INST" | tr '\n' ' ')"; else say "c:\Program Files\Velmora\ is gone"; fi
+    for key in 'HKCR\DORVIK.DDEINTFC' "HKCR\\TypeLib\\$LIBID" "$UNINSTALL_KEY"; do
+        if "$WINE" "$REG_EXE" query "$key" </dev/null >/dev/null 2>&1; then say "$key is still there"; else say "$key is gone"; fi
+    done
+fi
 if [[ -n ${DISPLAY:-} ]]; then /usr/lib/wine/wineserver64 -k 2>/dev/null || true; fi
 say "done"

@@ -8,6 +8,7 @@ source "$E2E_DIR/wine-env.sh"
 
 BIN=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 INSTALL_EXE=$BIN/install.exe
+UNINSTALL_EXE=$BIN/uninstall.exe
 STANDIN_EXE=$BIN/standin.exe
 GUIDRIVER=$BIN/guidriver.exe
 FIXTURES=$BIN/fixtures
@@ -44,11 +45,13 @@ drive() {
     fi
 }
 
-# medium NAME: a fresh installation medium folder holding install.exe; prints its path.
+# medium NAME: a fresh installation medium folder holding install.exe and the uninstall.exe it
+# ships with; prints its path.
 medium() {
     local dir=$SCRATCH/$1
     mkdir -p "$dir"
     cp "$INSTALL_EXE" "$dir/install.exe"
+    cp "$UNINSTALL_EXE" "$dir/uninstall.exe"
     printf '%s\n' "$dir"
 }
 

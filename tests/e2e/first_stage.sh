@@ -91,7 +91,7 @@ press Cancel
 $(ok_box_steps "Installation Failed")
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/corrected")" "License.txt" "Cancel in the default setup: no Setup.txt, the stage goes on"
+expect_eq "$(ls -A "$DRIVE_C/corrected")" "License.txt"$'\n'"install.log" "Cancel in the default setup: no Setup.txt, the stage goes on"
 expect_missing "$M/Setup.exe.log"
 
 # --- A parent that does not exist: nothing installed, nothing run.
@@ -118,7 +118,7 @@ press OK
 $(ok_box_steps "$LOAD_FAILED")
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/nofilelist")" "License.txt" "installation directory without fileList.txt"
+expect_eq "$(ls -A "$DRIVE_C/nofilelist")" "License.txt"$'\n'"install.log" "installation directory without fileList.txt"
 expect_missing "$M/Setup.exe.log"
 
 # --- A list entry that is not a type library stops the registration after the ones before it.
@@ -151,7 +151,7 @@ press OK
 $(ok_box_steps "Installation Failed")
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/nodorvik")" "License.txt"$'\n'"Setup.txt" "installation directory with empty lists"
+expect_eq "$(ls -A "$DRIVE_C/nodorvik")" "License.txt"$'\n'"Setup.txt"$'\n'"install.log" "installation directory with empty lists"
 # Setup.txt of the typed directory with the defaults, byte for byte but for the date's fields.
 expect_eq "$(tr '\r' '~' <"$DRIVE_C/nodorvik/Setup.txt" | sed -E '1s/^(#Setup.txt~#)[A-Z][a-z]{2} [A-Z][a-z]{2} [0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [A-Z]{3} [0-9]{4}~/\1DATE~/')" \
 '#Setup.txt~#DATE~CHARACTERPATH=c:\\windows\\msagent\\chars\\
@@ -231,7 +231,7 @@ STEPS
     expect_eq "${#DIR}" "$length" "length of the directory"
     cmp -s "$LONG_DIR/License.txt" "$DRIVE_C/nodorvik/License.txt" || fail "License.txt in a directory of $length characters"
     expect_eq "$(grep -c 'INSTALLDIR=c:' "$LONG_DIR/Setup.txt" 2>/dev/null)" 1 "Setup.txt in a directory of $length characters"
-    expect_eq "$(ls -A "$LONG_DIR" | tr '\n' ' ')" "License.txt Setup.txt " "nothing else in the directory of $length characters"
+    expect_eq "$(ls -A "$LONG_DIR" | tr '\n' ' ')" "License.txt Setup.txt install.log " "nothing else in the directory of $length characters"
 done
 
 finish

@@ -28,7 +28,7 @@ box install
 press OK
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$DRIVE_C/Guide" | tr '\n' ' ')" "License.txt Setup.txt dorvik.exe velmora.dll velmora.tlb " "installed by the example lists"
+expect_eq "$(ls -A "$DRIVE_C/Guide" | tr '\n' ' ')" "License.txt Setup.txt dorvik.exe install.log uninstall.exe velmora.dll velmora.tlb " "installed by the example lists"
 # The installer sees system32 either way; a 32-bit one's writes land in syswow64.
 for f in velshared.dll velsys.dll; do
     cmp -s "$M/system/$f" "$PROGRAM_SYSDIR/$f" || fail "$f is not in the system directory ($ARCH)"

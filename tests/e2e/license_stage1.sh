@@ -23,7 +23,7 @@ $then_steps
 exit-code 0
 absent install 1
 STEPS
-    expect_eq "$(ls -A "$M")" "Setup.exe"$'\n'"install.exe" "start directory after $answer"
+    expect_eq "$(ls -A "$M")" "Setup.exe"$'\n'"install.exe"$'\n'"uninstall.exe" "start directory after $answer"
     expect_eq "$(ls -A "$DRIVE_C")" "$before_c" "C:\\ after $answer"
     expect_missing /License.txt
 done
@@ -39,6 +39,6 @@ window Install Velmora
 press Cancel
 exit-code 0
 STEPS
-expect_eq "$(ls -A "$M")" "install.exe" "start directory after blanks-only command line"
+expect_eq "$(ls -A "$M")" "install.exe"$'\n'"uninstall.exe" "start directory after blanks-only command line"
 
 finish
