@@ -63,7 +63,17 @@ BOOL CDdeIntfc::getUserName(CString& strUserName, const char*) {
     return TRUE;
 }
 
-BOOL CDdeIntfc::setOperationInfo(const char* pszKey, const char* pszVerb) {
+BOOL CDdeIntfc::CheckExact(std::initializer_list<std::pair<const CNarrowArg*, const char*>> texts) {
+    for (const auto& t : texts) {
+        if (t.first->IsExact()) continue;
+        SetResult(kNotRepresentable, CString(t.second) + " Not Representable in the ANSI Code Page");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CDdeIntfc::setOperationInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb) {
+    if (!CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}})) return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         auto loaded = std::make_unique<CRegInfo>(pszKey);
@@ -83,7 +93,8 @@ BOOL CDdeIntfc::setOperationInfo(const char* pszKey, const char* pszVerb) {
     return TRUE;
 }
 
-BOOL CDdeIntfc::doOperation(const char* pszKey, const char* pszVerb, const char* pszDocument) {
+BOOL CDdeIntfc::doOperation(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, const CNarrowArg& pszDocument) {
+    if (!CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszDocument, "Document"}})) return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         m_errorCode = 100;
@@ -103,8 +114,12 @@ BOOL CDdeIntfc::doOperation(const char* pszKey, const char* pszVerb, const char*
     return TRUE;
 }
 
-BOOL CDdeIntfc::setOpInfo(const char* pszKey, const char* pszVerb, const char* pszApplication, const char* pszTopic,
-                          BOOL, const char* pszDdeCommand, const char* pszIfExec, const char* pszCommandLine) {
+BOOL CDdeIntfc::setOpInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, const CNarrowArg& pszApplication,
+                          const CNarrowArg& pszTopic, BOOL, const CNarrowArg& pszDdeCommand, const CNarrowArg& pszIfExec,
+                          const CNarrowArg& pszCommandLine) {
+    if (!CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszApplication, "Application"}, {&pszTopic, "Topic"},
+                     {&pszDdeCommand, "DDE Command"}, {&pszIfExec, "IfExec Command"}, {&pszCommandLine, "Command Line"}}))
+        return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         m_errorCode = 100;

@@ -6,7 +6,9 @@
 #include "../framework/CmdTarget.h"
 #include "ConvInfo.h"
 #include "RegInfo.h"
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The dispatch interface's own identifier, and the type library (dorvik.idl) that describes it.
@@ -23,10 +25,11 @@ public:
 
     // Automation members, in DISPID order after the two properties.
     BOOL getUserName(CString& strUserName, const char* pszUnused);
-    BOOL setOperationInfo(const char* pszKey, const char* pszVerb);
-    BOOL doOperation(const char* pszKey, const char* pszVerb, const char* pszDocument);
-    BOOL setOpInfo(const char* pszKey, const char* pszVerb, const char* pszApplication, const char* pszTopic,
-                   BOOL bUnused, const char* pszDdeCommand, const char* pszIfExec, const char* pszCommandLine);
+    // Texts that the system code page cannot carry exactly are refused (kNotRepresentable).
+    BOOL setOperationInfo(const CNarrowArg& key, const CNarrowArg& verb);
+    BOOL doOperation(const CNarrowArg& key, const CNarrowArg& verb, const CNarrowArg& document);
+    BOOL setOpInfo(const CNarrowArg& key, const CNarrowArg& verb, const CNarrowArg& application, const CNarrowArg& topic,
+                   BOOL bUnused, const CNarrowArg& ddeCommand, const CNarrowArg& ifExec, const CNarrowArg& commandLine);
     void uninitialize();
 
     short GetErrorCode() const { return m_errorCode; }
@@ -47,6 +50,10 @@ public:
     static HDDEDATA CALLBACK DdeCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2, HDDEDATA hData,
                                          ULONG_PTR dwData1, ULONG_PTR dwData2);
 
+    // A key, verb, document or other text that the narrow interfaces cannot carry: passed on,
+    // it would name another file (with "?" for the lost characters).
+    static constexpr short kNotRepresentable = 400;
+
     // Records an outcome in errorCode and errorDesc.
     void SetResult(short nCode, const char* pszDesc) {
         m_errorCode = nCode;
@@ -57,6 +64,8 @@ protected:
     void OnErrorDescChanged() {}
     void OnErrorCodeChanged() {}
 
+    // Refuses the call (kNotRepresentable, naming the first such text) unless every text is exact.
+    BOOL CheckExact(std::initializer_list<std::pair<const CNarrowArg*, const char*>> texts);
     // Starts the verb's application with the document, without waiting for it.
     BOOL StartApplication(const char* pszDocument, const char* pszCommandLine);
     // A verb with a ddeexec key: the DDE conversation carries it out (sets the outcome itself).

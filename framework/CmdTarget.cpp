@@ -131,13 +131,16 @@ HRESULT CCmdTarget::DispatchInvoke(DISPID dispid, WORD wFlags, DISPPARAMS* pPara
     return hr;
 }
 
-CString AfxNarrowFromBstr(BSTR bstr) {
+CString AfxNarrowFromBstr(BSTR bstr, BOOL* pbExact) {
+    if (pbExact) *pbExact = TRUE;
     int nWide = static_cast<int>(::SysStringLen(bstr));
     if (nWide == 0) return CString();
-    int n = ::WideCharToMultiByte(CP_ACP, 0, bstr, nWide, nullptr, 0, nullptr, nullptr);
+    BOOL bDefaulted = FALSE;
+    int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, bstr, nWide, nullptr, 0, nullptr, nullptr);
     CString s;
-    ::WideCharToMultiByte(CP_ACP, 0, bstr, nWide, s.GetBuffer(n + 1), n, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, bstr, nWide, s.GetBuffer(n + 1), n, nullptr, &bDefaulted);
     s.ReleaseBuffer(n);
+    if (pbExact && bDefaulted) *pbExact = FALSE;
     return s;
 }
 

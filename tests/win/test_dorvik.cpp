@@ -536,6 +536,41 @@ TEST_F(AssocTest, VerbSubkeysWithoutDefaultValueReadAsEmpty) {
     EXPECT_EQ(o.GetErrorCode(), 301);
 }
 
+TEST_F(AssocTest, TextsTheCodePageCannotCarryAreRefused) {
+    ASSERT_EQ(::GetACP(), 1252u) << "the rows assume the Western code page";
+    Client c;
+    VARIANT yes;
+    yes.vt = VT_BOOL;
+    yes.boolVal = VARIANT_TRUE;
+    const struct {
+        DISPID id;
+        std::vector<const wchar_t*> args;
+        short code;
+        const char* desc;
+    } rows[] = {
+        {4, {L".dvkplain", L"open"}, 0, ""},
+        {4, {L".dvk\u5831", L"open"}, 400, "Key Not Representable in the ANSI Code Page"},
+        {4, {L".dvkplain", L"op\u0100n"}, 400, "Verb Not Representable in the ANSI Code Page"},  // best fit: "opAn"
+        // Characters of the code page pass; the program does not exist, which is the next failure.
+        {5, {L".dvkplain", L"open", L"C:\\docs\\r\u00e9sum\u00e9.txt"}, 301, "Unable to Start Application - Not Supporting DDE"},
+        {5, {L".dvkplain", L"open", L"C:\\docs\\r\u00e9sum\u00e9 \u5831\u544a.txt"}, 400, "Document Not Representable in the ANSI Code Page"},
+        {5, {L".dvkplain", L"open", L"C:\\docs\\a\uff0etxt"}, 400, "Document Not Representable in the ANSI Code Page"},  // best fit: "."
+        {5, {L".dvkplain", L"open", L"C:\\docs\\what?.txt"}, 301, "Unable to Start Application - Not Supporting DDE"},  // a "?" of its own
+        {6, {L".dvkplain", L"x", L"", L"", nullptr, L"", L"", L"C:\\a\u2215b.exe %1"}, 400, "Command Line Not Representable in the ANSI Code Page"},
+    };
+    for (const auto& r : rows) {
+        std::vector<VARIANT> args;
+        for (const wchar_t* a : r.args) args.push_back(a ? Str(a) : yes);
+        c.obj().SetResult(-1, "before");
+        VARIANT result;
+        ASSERT_EQ(c.Call(r.id, DISPATCH_METHOD, args, &result), S_OK);
+        EXPECT_EQ(result.boolVal == VARIANT_TRUE, r.code == 0) << r.id << " " << r.desc;
+        EXPECT_EQ(c.obj().GetErrorCode(), r.code) << r.id << " " << r.desc;
+        EXPECT_EQ(c.obj().GetErrorDesc().str(), r.desc) << r.id;
+    }
+    EXPECT_EQ(c.obj().FindRegInfo(".dvkplain")->FindVerb("x"), -1) << "the refused verb was not added";
+}
+
 TEST_F(AssocTest, KeysCompareWithCaseAndLoadOnce) {
     CDdeIntfc o;
     EXPECT_FALSE(o.setOperationInfo(".dvkgone", "missing"));
