@@ -11,7 +11,7 @@ const IID IID_IDdeIntfc = {0x4B7E2C90, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 
 // {4B7E2C92-5D3A-4F16-9A2E-71C0D8E35A42}
 const GUID LIBID_Dorvik = {0x4B7E2C92, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
 
-CDdeIntfc* g_pDdeIntfc = nullptr;
+thread_local CDdeIntfc* g_pDdeIntfc = nullptr;
 
 IMPLEMENT_DYNCREATE(CDdeIntfc, CCmdTarget)
 

@@ -5,6 +5,7 @@
 #pragma once
 #include "../framework/CmdTarget.h"
 #include "ConvInfo.h"
+#include "DdeLibrary.h"
 #include "RegInfo.h"
 #include <initializer_list>
 #include <memory>
@@ -47,6 +48,8 @@ public:
     int FindConvByHandle(HCONV hConv) const;
     const CConvInfo& GetConvInfo(int i) const { return *m_convList[i]; }
     void RemoveConv(HCONV hConv);
+    // The DDE library this object calls (the system's unless a test puts another in place).
+    void SetDdeLibrary(IDdeLibrary& dde);
     static HDDEDATA CALLBACK DdeCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2, HDDEDATA hData,
                                          ULONG_PTR dwData1, ULONG_PTR dwData2);
 
@@ -72,12 +75,15 @@ protected:
     BOOL DoDdeOperation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
     // Ends the conversations and the DDE instance.
     void EndDde();
-    // Connects a new conversation for the key, starting the application when nobody answers;
-    // on success it is the last of the list. Sets the outcome on failure.
-    BOOL OpenConversation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
+    // Connects a new conversation for the key, starting the application when nobody answers,
+    // and lists it. Null on failure, with the outcome set.
+    HCONV OpenConversation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
+    // The key's conversation when its partner is still there; a dead one is dropped.
+    HCONV LiveConversation(const char* pszKey);
     // Ends and forgets a conversation whose partner has gone.
     void DropConversation(int i);
 
+    IDdeLibrary* m_pDde = &RealDdeLibrary();
     DWORD m_idInst = 0;  // DDE instance; 0 while not initialised
     std::vector<std::unique_ptr<CConvInfo>> m_convList;  // at most one per key
     std::vector<std::unique_ptr<CRegInfo>> m_regList;
@@ -94,6 +100,6 @@ protected:
     DECLARE_OLETYPELIB(CDdeIntfc)
 };
 
-// The most recently constructed object, through which the DDE callback reaches its
-// conversations; null once that object is gone.
-extern CDdeIntfc* g_pDdeIntfc;
+// The most recently constructed object of this thread; null once that object is gone. The
+// DDE callback finds the owner of a conversation among all of the thread's objects instead.
+extern thread_local CDdeIntfc* g_pDdeIntfc;

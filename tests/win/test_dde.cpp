@@ -286,6 +286,132 @@ TEST_F(Dde, DisconnectNoticeReachesTheObjectThatOwnsTheConversation) {
     EXPECT_EQ(Count("connect|"), 3);
 }
 
+// The real library, except that on the first call of one operation after Arm it first hands
+// the object's callback a disconnect notice for a key's conversation: what Windows delivers
+// when a partner dies while that call waits, and Wine never does.
+class NoticeDde final : public IDdeLibrary {
+public:
+    enum Op { kConnect, kExecute, kDisconnect };
+    void Arm(const CDdeIntfc& o, Op op, const char* key) {
+        m_obj = &o;
+        m_op = op;
+        m_key = key;
+        const int i = o.FindConvInfo(key);
+        m_hArmed = i >= 0 ? o.GetConvInfo(i).GetConv() : nullptr;
+        m_armed = true;
+    }
+    bool Delivered() const { return m_delivered; }
+
+    UINT Initialize(DWORD* pid, PFNCALLBACK pfn, DWORD af) override {
+        m_pfn = pfn;
+        return m_real.Initialize(pid, pfn, af);
+    }
+    BOOL Uninitialize(DWORD id) override { return m_real.Uninitialize(id); }
+    HSZ CreateStringHandle(DWORD id, const char* psz) override { return m_real.CreateStringHandle(id, psz); }
+    BOOL FreeStringHandle(DWORD id, HSZ hsz) override { return m_real.FreeStringHandle(id, hsz); }
+    HCONV Connect(DWORD id, HSZ s, HSZ t) override {
+        Notice(kConnect);
+        return m_real.Connect(id, s, t);
+    }
+    BOOL Disconnect(HCONV h) override {
+        Notice(kDisconnect);
+        return m_real.Disconnect(h);
+    }
+    HDDEDATA ClientTransaction(BYTE* p, DWORD cb, HCONV h, UINT type, DWORD timeout, DWORD* pr) override {
+        Notice(kExecute);
+        return m_real.ClientTransaction(p, cb, h, type, timeout, pr);
+    }
+    UINT GetLastError(DWORD id) override { return m_real.GetLastError(id); }
+    BOOL QueryConvInfo(HCONV h, CONVINFO* pci) override { return m_real.QueryConvInfo(h, pci); }
+
+private:
+    void Notice(Op op) {
+        if (!m_armed || op != m_op) return;
+        m_armed = false;  // the callback's own disconnect comes through here too
+        // The key's conversation as it is now (a fresh one), else the one it had when armed.
+        const int i = m_obj->FindConvInfo(m_key.c_str());
+        const HCONV h = i >= 0 ? m_obj->GetConvInfo(i).GetConv() : m_hArmed;
+        if (!h) return;
+        m_pfn(XTYP_DISCONNECT, 0, h, nullptr, nullptr, nullptr, 0, 0);
+        m_delivered = true;
+    }
+    IDdeLibrary& m_real = RealDdeLibrary();
+    PFNCALLBACK m_pfn = nullptr;
+    const CDdeIntfc* m_obj = nullptr;
+    Op m_op = kExecute;
+    std::string m_key;
+    HCONV m_hArmed = nullptr;
+    bool m_armed = false, m_delivered = false;
+};
+
+TEST_F(Dde, DisconnectNoticeDuringACallLeavesEveryOtherConversationAlone) {
+    // One application per key: Wine's library opens no second conversation with the same
+    // service and topic from one instance.
+    for (const char* k : {"a", "b", "c"}) {
+        const std::string args = std::string("/service:VelSeam") + k;
+        Associate(std::string(".vs") + k, {{"open", Command(args, ""), true, std::string("[") + k + "(%1)]", "VelSeam" + std::string(k), "System"}});
+        Start(args);
+    }
+    enum Action { kOpenA, kOpenC, kUninitialize };
+    enum State { kSame, kNew, kGone };
+    const struct {
+        NoticeDde::Op op;
+        const char* target;  // whose conversation the notice names
+        Action action;
+        bool ok;
+        short code;
+        State a, b;
+    } rows[] = {
+        // A reused conversation whose partner leaves mid-execute is connected anew and sent once more.
+        {NoticeDde::kExecute, ".vsa", kOpenA, true, 0, kNew, kSame},
+        // Another key's record goes from under the call; the call's own stays in use.
+        {NoticeDde::kExecute, ".vsb", kOpenA, true, 0, kSame, kGone},
+        {NoticeDde::kConnect, ".vsb", kOpenC, true, 0, kSame, kGone},
+        // A conversation just opened is not retried: the call fails cleanly.
+        {NoticeDde::kExecute, ".vsc", kOpenC, false, 303, kSame, kSame},
+        // Ending the conversations while a notice for one of them arrives.
+        {NoticeDde::kDisconnect, ".vsa", kUninitialize, true, 0, kGone, kGone},
+    };
+    int n = 0;
+    for (const auto& r : rows) {
+        const std::string tag = std::to_string(++n);
+        NoticeDde dde;
+        CDdeIntfc o;
+        o.SetDdeLibrary(dde);
+        for (const char* key : {".vsb", ".vsa"}) {  // B before A in the list: removing B moves A
+            ASSERT_TRUE(o.setOperationInfo(key, "open"));
+            ASSERT_TRUE(o.doOperation(key, "open", (tag + "first").c_str())) << tag << key << " " << o.GetErrorDesc().str() << "\n" << Log();
+        }
+        const HCONV a = o.GetConvInfo(o.FindConvInfo(".vsa")).GetConv(), b = o.GetConvInfo(o.FindConvInfo(".vsb")).GetConv();
+        ASSERT_TRUE(o.setOperationInfo(".vsc", "open"));
+        dde.Arm(o, r.op, r.target);
+        const std::string doc = tag + "doc";
+        BOOL ok = TRUE;
+        if (r.action == kOpenA) ok = o.doOperation(".vsa", "open", doc.c_str());
+        if (r.action == kOpenC) ok = o.doOperation(".vsc", "open", doc.c_str());
+        if (r.action == kUninitialize) o.uninitialize();
+        EXPECT_TRUE(dde.Delivered()) << tag;
+        EXPECT_EQ(ok != FALSE, r.ok) << tag << " " << o.GetErrorCode() << " " << o.GetErrorDesc().str();
+        EXPECT_EQ(o.GetErrorCode(), r.code) << tag;
+        auto state = [&](const char* key, HCONV before) {
+            const int i = o.FindConvInfo(key);
+            return i < 0 ? kGone : o.GetConvInfo(i).GetConv() == before ? kSame : kNew;
+        };
+        EXPECT_EQ(state(".vsa", a), r.a) << tag;
+        EXPECT_EQ(state(".vsb", b), r.b) << tag;
+        if (r.ok && r.action != kUninitialize) {
+            const std::string sent = r.action == kOpenA ? "execute|[a(" + doc + ")]" : "execute|[c(" + doc + ")]";
+            EXPECT_TRUE(WaitFor(sent)) << tag;
+            EXPECT_EQ(Count(sent), 1) << tag << ": delivered exactly once";
+        }
+        // The object goes on working for every key.
+        for (const char* key : {".vsa", ".vsb"}) {
+            EXPECT_TRUE(o.setOperationInfo(key, "open"));
+            EXPECT_TRUE(o.doOperation(key, "open", (tag + "after").c_str())) << tag << key << " " << o.GetErrorDesc().str();
+        }
+    }
+}
+
 TEST_F(Dde, LongDocumentAndCommandAreSentWhole) {
     const std::string doc(5000, 'd'), tail(3000, 't');
     Associate(".vdd8", {{"open", Command("/service:VelLong", ""), true, "[open(%1)]" + tail, "VelLong", "System"}});
