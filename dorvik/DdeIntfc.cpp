@@ -63,6 +63,12 @@ BOOL CDdeIntfc::getUserName(CString& strUserName, const char*) {
     return TRUE;
 }
 
+BOOL CDdeIntfc::CheckNotBusy() {
+    if (m_nBusy == 0) return TRUE;
+    SetResult(kBusy, "Object Busy With Another Call");
+    return FALSE;
+}
+
 BOOL CDdeIntfc::CheckExact(std::initializer_list<std::pair<const CNarrowArg*, const char*>> texts) {
     for (const auto& t : texts) {
         if (t.first->IsExact()) continue;
@@ -73,7 +79,7 @@ BOOL CDdeIntfc::CheckExact(std::initializer_list<std::pair<const CNarrowArg*, co
 }
 
 BOOL CDdeIntfc::setOperationInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb) {
-    if (!CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}})) return FALSE;
+    if (!CheckNotBusy() || !CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}})) return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         auto loaded = std::make_unique<CRegInfo>(pszKey);
@@ -94,7 +100,7 @@ BOOL CDdeIntfc::setOperationInfo(const CNarrowArg& pszKey, const CNarrowArg& psz
 }
 
 BOOL CDdeIntfc::doOperation(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, const CNarrowArg& pszDocument) {
-    if (!CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszDocument, "Document"}})) return FALSE;
+    if (!CheckNotBusy() || !CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszDocument, "Document"}})) return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         m_errorCode = 100;
@@ -105,7 +111,16 @@ BOOL CDdeIntfc::doOperation(const CNarrowArg& pszKey, const CNarrowArg& pszVerb,
         SetResult(202, "Command Not Found");
         return FALSE;
     }
-    if (pRegInfo->UsesDde(nVerb)) return DoDdeOperation(*pRegInfo, nVerb, pszDocument);
+    if (pRegInfo->UsesDde(nVerb)) {
+        // Calls that arrive during the wait are refused (or, uninitialize, put off), and the
+        // object outlives a release by another holder until the wait is over.
+        InternalAddRef();
+        ++m_nBusy;
+        const BOOL bResult = DoDdeOperation(*pRegInfo, nVerb, pszDocument);
+        if (--m_nBusy == 0 && m_bUninitializeDue) uninitialize();
+        InternalRelease();  // may be the last reference: nothing of the object is touched after
+        return bResult;
+    }
     if (!StartApplication(pszDocument, pRegInfo->GetCommand(nVerb))) {
         SetResult(301, "Unable to Start Application - Not Supporting DDE");
         return FALSE;
@@ -117,7 +132,8 @@ BOOL CDdeIntfc::doOperation(const CNarrowArg& pszKey, const CNarrowArg& pszVerb,
 BOOL CDdeIntfc::setOpInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, const CNarrowArg& pszApplication,
                           const CNarrowArg& pszTopic, BOOL, const CNarrowArg& pszDdeCommand, const CNarrowArg& pszIfExec,
                           const CNarrowArg& pszCommandLine) {
-    if (!CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszApplication, "Application"}, {&pszTopic, "Topic"},
+    if (!CheckNotBusy() ||
+        !CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszApplication, "Application"}, {&pszTopic, "Topic"},
                      {&pszDdeCommand, "DDE Command"}, {&pszIfExec, "IfExec Command"}, {&pszCommandLine, "Command Line"}}))
         return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
@@ -130,6 +146,11 @@ BOOL CDdeIntfc::setOpInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, c
 }
 
 void CDdeIntfc::uninitialize() {
+    if (m_nBusy) {
+        m_bUninitializeDue = true;
+        return;
+    }
+    m_bUninitializeDue = false;
     EndDde();
     m_regList.clear();
 }

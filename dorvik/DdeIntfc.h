@@ -56,6 +56,10 @@ public:
     // A key, verb, document or other text that the narrow interfaces cannot carry: passed on,
     // it would name another file (with "?" for the lost characters).
     static constexpr short kNotRepresentable = 400;
+    // A call that reaches the object while it waits on DDE for another call of its own (another
+    // holder of the same object, served from inside the library's wait): refused, as it could
+    // change what the waiting call is using. uninitialize is put off until the wait is over.
+    static constexpr short kBusy = 101;
 
     // Records an outcome in errorCode and errorDesc.
     void SetResult(short nCode, const char* pszDesc) {
@@ -67,6 +71,8 @@ protected:
     void OnErrorDescChanged() {}
     void OnErrorCodeChanged() {}
 
+    // Refuses the call (kBusy) while another call of this object waits on DDE.
+    BOOL CheckNotBusy();
     // Refuses the call (kNotRepresentable, naming the first such text) unless every text is exact.
     BOOL CheckExact(std::initializer_list<std::pair<const CNarrowArg*, const char*>> texts);
     // Starts the verb's application with the document, without waiting for it.
@@ -89,6 +95,8 @@ protected:
     std::vector<std::unique_ptr<CRegInfo>> m_regList;
     CString m_errorDesc;
     short m_errorCode = 0;
+    int m_nBusy = 0;                    // calls of this object now waiting on DDE
+    bool m_bUninitializeDue = false;    // asked for while busy
 
     BOOL GetDispatchIID(IID* pIID) override {
         *pIID = IID_IDdeIntfc;
