@@ -8,9 +8,18 @@ CCmdTarget::~CCmdTarget() = default;
 
 ULONG CCmdTarget::InternalAddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef)); }
 
+namespace {
+thread_local bool t_bApartmentOfOneObject = false;
+}
+
+void AfxOleEndApartmentWithObject() { t_bApartmentOfOneObject = true; }
+
 ULONG CCmdTarget::InternalRelease() {
     LONG n = ::InterlockedDecrement(&m_dwRef);
-    if (n == 0) OnFinalRelease();
+    if (n == 0) {
+        OnFinalRelease();
+        if (t_bApartmentOfOneObject) ::PostQuitMessage(0);
+    }
     return static_cast<ULONG>(n);
 }
 

@@ -80,6 +80,10 @@ private:
     HRESULT DispatchInvoke(DISPID dispid, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult, UINT* puArgErr);
 };
 
+// Marks the calling thread as the apartment of one object: that object's final release ends
+// the thread's message loop.
+void AfxOleEndApartmentWithObject();
+
 // ---- conversions the dispatch map's members use ----
 
 // CP_ACP, the whole BSTR, without best-fit mapping: a character the code page lacks becomes
