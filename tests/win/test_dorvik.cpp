@@ -1,8 +1,10 @@
 // dorvik's object against the real OLE Automation and registry: the dispatch layer as a client
 // sees it, and the association walk over the keys of dorvik_assoc.reg (imported by the runner).
 #include "../../dorvik/DdeIntfc.h"
+#include "AssocTable.h"
 #include <gtest/gtest.h>
 #include <winnetwk.h>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -569,6 +571,25 @@ TEST_F(AssocTest, TextsTheCodePageCannotCarryAreRefused) {
         EXPECT_EQ(c.obj().GetErrorDesc().str(), r.desc) << r.id;
     }
     EXPECT_EQ(c.obj().FindRegInfo(".dvkplain")->FindVerb("x"), -1) << "the refused verb was not added";
+}
+
+// The table of associations in real shapes (real_assoc.reg), each row's program reached with the
+// document as the row says; the end-to-end clients run the same rows through dorvik.exe.
+TEST_F(AssocTest, RealAssociationShapes) {
+    const char* table = std::getenv("REAL_ASSOC_TABLE");
+    ASSERT_TRUE(table) << "the runner names the table";
+    const std::vector<AssocRow> rows = ReadAssocTable(table);
+    ASSERT_GE(rows.size(), 7u) << table;
+    for (const AssocRow& r : rows) {
+        CDdeIntfc o;
+        const std::string what = r.key + " " + r.verb;
+        ASSERT_TRUE(o.setOperationInfo(r.key.c_str(), r.verb.c_str())) << what << ": " << o.GetErrorDesc().str();
+        EXPECT_EQ(o.doOperation(r.key.c_str(), r.verb.c_str(), r.document.c_str()) != FALSE, r.code == 0) << what;
+        EXPECT_EQ(o.GetErrorCode(), r.code) << what << ": " << o.GetErrorDesc().str();
+        if (!r.log.empty()) {
+            EXPECT_TRUE(LogHolds(r.log, r.line)) << what << ": " << r.log << " lacks " << r.line;
+        }
+    }
 }
 
 TEST_F(AssocTest, KeysCompareWithCaseAndLoadOnce) {
