@@ -8,10 +8,12 @@
 //   dorvik_client gone [SECONDS]   waits (10 s unless told) until no dorvik.exe runs
 //   dorvik_client open KEY VERB DOC [N]   creates an object and opens DOC (N > 1: DOC0 .. DOC<N-1>),
 //                                     timing the whole; every failure is reported
+//   dorvik_client table FILE          runs the association table FILE (real_assoc.txt) through one object
 //   dorvik_client share KEY VERB DOC  opens DOC while a second apartment of this client calls the
 //                                     same object (1 s into the call)
 //   dorvik_client volatile KEY   creates HKCR\KEY as a volatile key, under which no lasting key can be made
 // Prints one line per check; exit code 0 when all passed.
+#include "../win/AssocTable.h"
 #include <windows.h>
 #include <oleauto.h>
 #include <tlhelp32.h>
@@ -431,6 +433,25 @@ int Share(const char* key, const char* verb, const char* doc) {
     p->Release();
     return g_failures ? 1 : 0;
 }
+// The rows the Windows test runs in process, here through the server.
+int Table(const char* path) {
+    const std::vector<AssocRow> rows = ReadAssocTable(path);
+    Check(rows.size() >= 7, "the table has its rows", static_cast<long>(rows.size()));
+    IDispatch* p = Create();
+    if (!p) return 1;
+    for (const AssocRow& r : rows) {
+        const std::string what = r.key + " " + r.verb;
+        bool set = CallNamed(p, L"setOperationInfo", {Wide(r.key.c_str()), Wide(r.verb.c_str())});
+        Check(set, ("setOperationInfo " + what + ": " + Outcome(p)).c_str());
+        bool done = CallNamed(p, L"doOperation", {Wide(r.key.c_str()), Wide(r.verb.c_str()), Wide(r.document.c_str())});
+        const std::string outcome = Outcome(p);
+        Check(done == (r.code == 0) && outcome.compare(0, outcome.find(' '), std::to_string(r.code)) == 0,
+              ("doOperation " + what + ": " + outcome).c_str());
+        if (!r.log.empty()) Check(LogHolds(r.log, r.line), (what + ": " + r.log + " holds " + r.line).c_str());
+    }
+    p->Release();
+    return g_failures ? 1 : 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -454,8 +475,9 @@ int main(int argc, char** argv) {
     else if (std::strcmp(mode, "typeinfo") == 0 && argc > 2) rc = TypeInfo(argv[2]);
     else if (std::strcmp(mode, "iid") == 0) rc = Iid();
     else if (std::strcmp(mode, "open") == 0 && argc > 4) rc = Open(argv[2], argv[3], argv[4], argc > 5 ? std::atoi(argv[5]) : 1);
+    else if (std::strcmp(mode, "table") == 0 && argc > 2) rc = Table(argv[2]);
     else if (std::strcmp(mode, "share") == 0 && argc > 4) rc = Share(argv[2], argv[3], argv[4]);
-    else std::fprintf(stderr, "usage: dorvik_client errors|lifetime|typeinfo USER|iid|gone [S]|volatile KEY|open KEY VERB DOC [N]|share KEY VERB DOC\n");
+    else std::fprintf(stderr, "usage: dorvik_client errors|lifetime|typeinfo USER|iid|gone [S]|volatile KEY|open KEY VERB DOC [N]|table FILE|share KEY VERB DOC\n");
     ::CoUninitialize();
     return rc;
 }
