@@ -12,7 +12,7 @@ const IID IID_IDdeIntfc = {0x4B7E2C90, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 
 // {4B7E2C92-5D3A-4F16-9A2E-71C0D8E35A42}
 const GUID LIBID_Dorvik = {0x4B7E2C92, 0x5D3A, 0x4F16, {0x9A, 0x2E, 0x71, 0xC0, 0xD8, 0xE3, 0x5A, 0x42}};
 
-CDdeIntfc* g_pDdeIntfc = nullptr;
+thread_local CDdeIntfc* g_pDdeIntfc = nullptr;
 
 IMPLEMENT_DYNCREATE(CDdeIntfc, CCmdTarget)
 
@@ -66,7 +66,23 @@ BOOL CDdeIntfc::getUserName(CString& strUserName, const char*) {
     return TRUE;
 }
 
-BOOL CDdeIntfc::setOperationInfo(const char* pszKey, const char* pszVerb) {
+BOOL CDdeIntfc::CheckNotBusy() {
+    if (m_nBusy == 0) return TRUE;
+    SetResult(kBusy, "Object Busy With Another Call");
+    return FALSE;
+}
+
+BOOL CDdeIntfc::CheckExact(std::initializer_list<std::pair<const CNarrowArg*, const char*>> texts) {
+    for (const auto& t : texts) {
+        if (t.first->IsExact()) continue;
+        SetResult(kNotRepresentable, CString(t.second) + " Not Representable in the ANSI Code Page");
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CDdeIntfc::setOperationInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb) {
+    if (!CheckNotBusy() || !CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}})) return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         auto loaded = std::make_unique<CRegInfo>(pszKey);
@@ -86,7 +102,8 @@ BOOL CDdeIntfc::setOperationInfo(const char* pszKey, const char* pszVerb) {
     return TRUE;
 }
 
-BOOL CDdeIntfc::doOperation(const char* pszKey, const char* pszVerb, const char* pszDocument) {
+BOOL CDdeIntfc::doOperation(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, const CNarrowArg& pszDocument) {
+    if (!CheckNotBusy() || !CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszDocument, "Document"}})) return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         m_errorCode = 100;
@@ -97,7 +114,16 @@ BOOL CDdeIntfc::doOperation(const char* pszKey, const char* pszVerb, const char*
         SetResult(202, "Command Not Found");
         return FALSE;
     }
-    if (pRegInfo->UsesDde(nVerb)) return DoDdeOperation(*pRegInfo, nVerb, pszDocument);
+    if (pRegInfo->UsesDde(nVerb)) {
+        // Calls that arrive during the wait are refused (or, uninitialize, put off), and the
+        // object outlives a release by another holder until the wait is over.
+        InternalAddRef();
+        ++m_nBusy;
+        const BOOL bResult = DoDdeOperation(*pRegInfo, nVerb, pszDocument);
+        if (--m_nBusy == 0 && m_bUninitializeDue) uninitialize();
+        InternalRelease();  // may be the last reference: nothing of the object is touched after
+        return bResult;
+    }
     if (!StartApplication(pszDocument, pRegInfo->GetCommand(nVerb))) {
         SetResult(301, "Unable to Start Application - Not Supporting DDE");
         return FALSE;
@@ -106,8 +132,13 @@ BOOL CDdeIntfc::doOperation(const char* pszKey, const char* pszVerb, const char*
     return TRUE;
 }
 
-BOOL CDdeIntfc::setOpInfo(const char* pszKey, const char* pszVerb, const char* pszApplication, const char* pszTopic,
-                          BOOL, const char* pszDdeCommand, const char* pszIfExec, const char* pszCommandLine) {
+BOOL CDdeIntfc::setOpInfo(const CNarrowArg& pszKey, const CNarrowArg& pszVerb, const CNarrowArg& pszApplication,
+                          const CNarrowArg& pszTopic, BOOL, const CNarrowArg& pszDdeCommand, const CNarrowArg& pszIfExec,
+                          const CNarrowArg& pszCommandLine) {
+    if (!CheckNotBusy() ||
+        !CheckExact({{&pszKey, "Key"}, {&pszVerb, "Verb"}, {&pszApplication, "Application"}, {&pszTopic, "Topic"},
+                     {&pszDdeCommand, "DDE Command"}, {&pszIfExec, "IfExec Command"}, {&pszCommandLine, "Command Line"}}))
+        return FALSE;
     CRegInfo* pRegInfo = FindRegInfo(pszKey);
     if (!pRegInfo) {
         m_errorCode = 100;
@@ -118,6 +149,11 @@ BOOL CDdeIntfc::setOpInfo(const char* pszKey, const char* pszVerb, const char* p
 }
 
 void CDdeIntfc::uninitialize() {
+    if (m_nBusy) {
+        m_bUninitializeDue = true;
+        return;
+    }
+    m_bUninitializeDue = false;
     EndDde();
     m_regList.clear();
 }

@@ -5,8 +5,11 @@
 #pragma once
 #include "../framework/CmdTarget.h"
 #include "ConvInfo.h"
+#include "DdeLibrary.h"
 #include "RegInfo.h"
+#include <initializer_list>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The dispatch interface's own identifier, and the type library (dorvik.idl) that describes it.
@@ -23,10 +26,11 @@ public:
 
     // Automation members, in DISPID order after the two properties.
     BOOL getUserName(CString& strUserName, const char* pszUnused);
-    BOOL setOperationInfo(const char* pszKey, const char* pszVerb);
-    BOOL doOperation(const char* pszKey, const char* pszVerb, const char* pszDocument);
-    BOOL setOpInfo(const char* pszKey, const char* pszVerb, const char* pszApplication, const char* pszTopic,
-                   BOOL bUnused, const char* pszDdeCommand, const char* pszIfExec, const char* pszCommandLine);
+    // Texts that the system code page cannot carry exactly are refused (kNotRepresentable).
+    BOOL setOperationInfo(const CNarrowArg& key, const CNarrowArg& verb);
+    BOOL doOperation(const CNarrowArg& key, const CNarrowArg& verb, const CNarrowArg& document);
+    BOOL setOpInfo(const CNarrowArg& key, const CNarrowArg& verb, const CNarrowArg& application, const CNarrowArg& topic,
+                   BOOL bUnused, const CNarrowArg& ddeCommand, const CNarrowArg& ifExec, const CNarrowArg& commandLine);
     void uninitialize();
 
     short GetErrorCode() const { return m_errorCode; }
@@ -44,8 +48,18 @@ public:
     int FindConvByHandle(HCONV hConv) const;
     const CConvInfo& GetConvInfo(int i) const { return *m_convList[i]; }
     void RemoveConv(HCONV hConv);
+    // The DDE library this object calls (the system's unless a test puts another in place).
+    void SetDdeLibrary(IDdeLibrary& dde);
     static HDDEDATA CALLBACK DdeCallback(UINT uType, UINT uFmt, HCONV hConv, HSZ hsz1, HSZ hsz2, HDDEDATA hData,
                                          ULONG_PTR dwData1, ULONG_PTR dwData2);
+
+    // A key, verb, document or other text that the narrow interfaces cannot carry: passed on,
+    // it would name another file (with "?" for the lost characters).
+    static constexpr short kNotRepresentable = 400;
+    // A call that reaches the object while it waits on DDE for another call of its own (another
+    // holder of the same object, served from inside the library's wait): refused, as it could
+    // change what the waiting call is using. uninitialize is put off until the wait is over.
+    static constexpr short kBusy = 101;
 
     // Records an outcome in errorCode and errorDesc.
     void SetResult(short nCode, const char* pszDesc) {
@@ -57,23 +71,32 @@ protected:
     void OnErrorDescChanged() {}
     void OnErrorCodeChanged() {}
 
+    // Refuses the call (kBusy) while another call of this object waits on DDE.
+    BOOL CheckNotBusy();
+    // Refuses the call (kNotRepresentable, naming the first such text) unless every text is exact.
+    BOOL CheckExact(std::initializer_list<std::pair<const CNarrowArg*, const char*>> texts);
     // Starts the verb's application with the document, without waiting for it.
     BOOL StartApplication(const char* pszDocument, const char* pszCommandLine);
     // A verb with a ddeexec key: the DDE conversation carries it out (sets the outcome itself).
     BOOL DoDdeOperation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
     // Ends the conversations and the DDE instance.
     void EndDde();
-    // Connects a new conversation for the key, starting the application when nobody answers;
-    // on success it is the last of the list. Sets the outcome on failure.
-    BOOL OpenConversation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
+    // Connects a new conversation for the key, starting the application when nobody answers,
+    // and lists it. Null on failure, with the outcome set.
+    HCONV OpenConversation(CRegInfo& regInfo, int nVerb, const char* pszDocument);
+    // The key's conversation when its partner is still there; a dead one is dropped.
+    HCONV LiveConversation(const char* pszKey);
     // Ends and forgets a conversation whose partner has gone.
     void DropConversation(int i);
 
+    IDdeLibrary* m_pDde = &RealDdeLibrary();
     DWORD m_idInst = 0;  // DDE instance; 0 while not initialised
     std::vector<std::unique_ptr<CConvInfo>> m_convList;  // at most one per key
     std::vector<std::unique_ptr<CRegInfo>> m_regList;
     CString m_errorDesc;
     short m_errorCode = 0;
+    int m_nBusy = 0;                    // calls of this object now waiting on DDE
+    bool m_bUninitializeDue = false;    // asked for while busy
 
     BOOL GetDispatchIID(IID* pIID) override {
         *pIID = IID_IDdeIntfc;
@@ -85,6 +108,6 @@ protected:
     DECLARE_OLETYPELIB(CDdeIntfc)
 };
 
-// The most recently constructed object, through which the DDE callback reaches its
-// conversations; null once that object is gone.
-extern CDdeIntfc* g_pDdeIntfc;
+// The most recently constructed object of this thread; null once that object is gone. The
+// DDE callback finds the owner of a conversation among all of the thread's objects instead.
+extern thread_local CDdeIntfc* g_pDdeIntfc;

@@ -30,8 +30,23 @@ bool EnumSubkey(HKEY hKey, DWORD i, DWORD nMaxNameLen, CString& strName, CString
     return true;
 }
 
-// The key's default (unnamed) value, which must be a string.
-bool ReadDefaultValue(HKEY hKey, CString& strValue, CString& strError) {
+// REG_EXPAND_SZ text with its environment variables expanded, whatever the length.
+CString Expand(const CString& strText) {
+    std::vector<char> out(strText.GetLength() + 1 > MAX_PATH ? strText.GetLength() + 1 : MAX_PATH);
+    for (;;) {
+        DWORD n = ::ExpandEnvironmentStringsA(strText, out.data(), static_cast<DWORD>(out.size()));
+        if (n == 0) return strText;  // nothing to expand with: the text as stored
+        if (n <= out.size()) return CString(out.data());
+        out.resize(n);
+    }
+}
+
+// Whether the key's default (unnamed) value must exist: the extension's names the file type,
+// while a verb's subkey without one reads as the empty text, as if the subkey were missing.
+enum class Default { Required, Optional };
+
+// The key's default value, which must be a string (REG_SZ, or REG_EXPAND_SZ, expanded).
+bool ReadDefaultValue(HKEY hKey, CString& strValue, CString& strError, Default need = Default::Optional) {
     DWORD nValues = 0, nMaxName = 0, nMaxData = 0;
     LONG r = ::RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, &nMaxName,
                                 &nMaxData, nullptr, nullptr);
@@ -41,10 +56,14 @@ bool ReadDefaultValue(HKEY hKey, CString& strValue, CString& strError) {
     for (DWORD i = 0;; ++i) {
         DWORD nName = static_cast<DWORD>(name.size()), nData = static_cast<DWORD>(data.size()), type = 0;
         r = ::RegEnumValueA(hKey, i, name.data(), &nName, nullptr, &type, data.data(), &nData);
-        // The end of the values (259) without an unnamed one is a key without a default value.
+        if (r == ERROR_NO_MORE_ITEMS && need == Default::Optional) {
+            strValue.Empty();
+            return true;
+        }
+        // The end of the values (259) without an unnamed one: no file type to follow.
         if (r != ERROR_SUCCESS) return Fail(strError, "RegEnumValue", r);
         if (nName != 0) continue;
-        if (type != REG_SZ) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ) {
             strError = "Invalid Return Type";
             return false;
         }
@@ -52,6 +71,7 @@ bool ReadDefaultValue(HKEY hKey, CString& strValue, CString& strError) {
         DWORD n = 0;
         while (n < nData && data[n] != 0) ++n;
         strValue = CString(reinterpret_cast<const char*>(data.data()), static_cast<int>(n));
+        if (type == REG_EXPAND_SZ) strValue = Expand(strValue);
         return true;
     }
 }
@@ -93,7 +113,7 @@ bool ReadVerb(HKEY hShell, const CString& strName, VerbInfo& verb, CString& strE
 
 BOOL CRegInfo::Load(CString& strError) {
     CRegKey extKey, typeKey, shellKey;
-    if (!Open(HKEY_CLASSES_ROOT, m_strKey, extKey, strError) || !ReadDefaultValue(extKey, m_strFileType, strError))
+    if (!Open(HKEY_CLASSES_ROOT, m_strKey, extKey, strError) || !ReadDefaultValue(extKey, m_strFileType, strError, Default::Required))
         return FALSE;
     DWORD nVerbs = 0, nMaxNameLen = 0;
     if (!Open(HKEY_CLASSES_ROOT, m_strFileType, typeKey, strError) || !Open(typeKey, "shell", shellKey, strError) ||

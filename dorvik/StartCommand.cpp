@@ -15,8 +15,11 @@ std::string QuoteIfBlank(const std::string& text) {
 std::vector<std::string> SplitStartCommand(const std::string& document, const std::string& commandLine) {
     std::string programPart = commandLine;
     bool hasPlaceholder = true;
-    std::string::size_type at = commandLine.find("\"%1\"");
-    if (at == std::string::npos) at = commandLine.find("%1");
+    // %L is the shell's other name for the document (its long form); a verb written with it
+    // would otherwise start its program without the document and still report success.
+    std::string::size_type at = std::string::npos;
+    for (const char* placeholder : {"\"%1\"", "%1", "\"%L\"", "%L", "\"%l\"", "%l"})
+        if ((at = commandLine.find(placeholder)) != std::string::npos) break;
     if (at != std::string::npos)
         programPart = commandLine.substr(0, at);
     else

@@ -8,7 +8,8 @@
 void StripQuotes(std::string& token);
 
 // The arguments that start the application for a document: the first one names the program
-// (without trailing blanks), the document comes last when the command line has a %1 or "%1".
+// (without trailing blanks), the document comes last when the command line has a %1 or "%1"
+// (or %L, the shell's long-name form).
 // Empty when the command line names no program.
 std::vector<std::string> SplitStartCommand(const std::string& document, const std::string& commandLine);
 

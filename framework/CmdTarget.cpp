@@ -8,9 +8,18 @@ CCmdTarget::~CCmdTarget() = default;
 
 ULONG CCmdTarget::InternalAddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_dwRef)); }
 
+namespace {
+thread_local bool t_bApartmentOfOneObject = false;
+}
+
+void AfxOleEndApartmentWithObject() { t_bApartmentOfOneObject = true; }
+
 ULONG CCmdTarget::InternalRelease() {
     LONG n = ::InterlockedDecrement(&m_dwRef);
-    if (n == 0) OnFinalRelease();
+    if (n == 0) {
+        OnFinalRelease();
+        if (t_bApartmentOfOneObject) ::PostQuitMessage(0);
+    }
     return static_cast<ULONG>(n);
 }
 
@@ -131,13 +140,16 @@ HRESULT CCmdTarget::DispatchInvoke(DISPID dispid, WORD wFlags, DISPPARAMS* pPara
     return hr;
 }
 
-CString AfxNarrowFromBstr(BSTR bstr) {
+CString AfxNarrowFromBstr(BSTR bstr, BOOL* pbExact) {
+    if (pbExact) *pbExact = TRUE;
     int nWide = static_cast<int>(::SysStringLen(bstr));
     if (nWide == 0) return CString();
-    int n = ::WideCharToMultiByte(CP_ACP, 0, bstr, nWide, nullptr, 0, nullptr, nullptr);
+    BOOL bDefaulted = FALSE;
+    int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, bstr, nWide, nullptr, 0, nullptr, nullptr);
     CString s;
-    ::WideCharToMultiByte(CP_ACP, 0, bstr, nWide, s.GetBuffer(n + 1), n, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, bstr, nWide, s.GetBuffer(n + 1), n, nullptr, &bDefaulted);
     s.ReleaseBuffer(n);
+    if (pbExact && bDefaulted) *pbExact = FALSE;
     return s;
 }
 

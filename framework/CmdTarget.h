@@ -80,12 +80,32 @@ private:
     HRESULT DispatchInvoke(DISPID dispid, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult, UINT* puArgErr);
 };
 
+// Marks the calling thread as the apartment of one object: that object's final release ends
+// the thread's message loop.
+void AfxOleEndApartmentWithObject();
+
 // ---- conversions the dispatch map's members use ----
 
-CString AfxNarrowFromBstr(BSTR bstr);               // CP_ACP, the whole BSTR
+// CP_ACP, the whole BSTR, without best-fit mapping: a character the code page lacks becomes
+// "?" and clears *pbExact, so a caller can refuse the text instead of acting on a near miss.
+CString AfxNarrowFromBstr(BSTR bstr, BOOL* pbExact = nullptr);
 BSTR AfxBstrFromNarrow(const char* psz, int nLen);  // CP_ACP; null when out of memory
 // A copy of the argument (read through VT_BYREF) coerced to vt.
 HRESULT AfxDispCoerce(VARIANTARG* pArg, VARTYPE vt, VARIANT* pOut);
+
+// A string parameter that also tells whether the caller's text reached the system code page
+// exactly. Text from C++ callers is narrow already, hence exact.
+class CNarrowArg {
+public:
+    CNarrowArg(const char* psz) : m_str(psz) {}
+    CNarrowArg(const CString& str, BOOL bExact) : m_str(str), m_bExact(bExact) {}
+    operator const char*() const { return m_str; }
+    BOOL IsExact() const { return m_bExact; }
+
+private:
+    CString m_str;
+    BOOL m_bExact = TRUE;
+};
 
 namespace afxdisp {
 
@@ -128,7 +148,8 @@ HRESULT Load(VARIANTARG* pArg, typename Value<vt>::Type& out) {
     return S_OK;
 }
 
-// A member's parameter, by its C++ type: const char* is an input string, CString& a string
+// A member's parameter, by its C++ type: const char* is an input string, const CNarrowArg& one
+// that knows whether it converted exactly, CString& a string
 // that goes back to the caller when the caller passed it by reference, BOOL an automation
 // Boolean, short and long the 16- and 32-bit integers.
 template <class T> struct Arg;
@@ -137,6 +158,22 @@ template <> struct Arg<const char*> {
     CString value;
     HRESULT Load(VARIANTARG* p) { return afxdisp::Load<VT_BSTR>(p, value); }
     const char* Get() { return value; }
+    HRESULT Store(VARIANTARG*) { return S_OK; }
+};
+template <> struct Arg<const CNarrowArg&> {
+    static constexpr VARTYPE vt = VT_BSTR;  // a plain string to the type information
+    CNarrowArg value{""};
+    HRESULT Load(VARIANTARG* p) {
+        VARIANT v;
+        HRESULT hr = AfxDispCoerce(p, VT_BSTR, &v);
+        if (FAILED(hr)) return hr;
+        BOOL bExact = TRUE;
+        CString s = AfxNarrowFromBstr(v.bstrVal, &bExact);
+        ::VariantClear(&v);
+        value = CNarrowArg(s, bExact);
+        return S_OK;
+    }
+    const CNarrowArg& Get() { return value; }
     HRESULT Store(VARIANTARG*) { return S_OK; }
 };
 template <> struct Arg<CString&> {

@@ -10,7 +10,13 @@ COleObjectFactory*& FirstFactory() {
     return first;
 }
 BOOL g_bUserCtrl = TRUE;
-BOOL g_bStopping = FALSE;
+volatile LONG g_bStopping = FALSE;
+volatile LONG g_nLocks = 0;
+volatile LONG g_dwIdleSince = 0;  // tick count when the last lock went (or the server started)
+volatile LONG g_bHadLock = FALSE;
+DWORD g_dwMainThread = 0;         // whose message loop ends the server
+DWORD g_dwIdleMs = 0, g_dwAfterLastMs = 0;
+bool g_bEndWhenIdle = false;
 
 bool KeyExists(const char* pszKey) {
     CRegKey key;
@@ -137,6 +143,7 @@ void COleObjectFactory::Revoke() {
 }
 
 BOOL COleObjectFactory::RegisterAll() {
+    g_dwMainThread = ::GetCurrentThreadId();
     BOOL bResult = TRUE;
     for (COleObjectFactory* p = FirstFactory(); p; p = p->m_pNextFactory)
         if (!p->Register()) bResult = FALSE;
@@ -232,6 +239,7 @@ STDMETHODIMP COleObjectFactory::XClassFactory::CreateInstance(IUnknown* pUnkOute
     *ppvObject = nullptr;
     if (pUnkOuter) return CLASS_E_NOAGGREGATION;
     if (AfxOleServerStopping()) return CO_E_SERVER_STOPPING;
+    if (m_pOwner->m_bApartmentPerObject) return m_pOwner->CreateInOwnApartment(riid, ppvObject);
     try {
         CCmdTarget* pTarget = m_pOwner->OnCreateObject();
         if (!pTarget) return E_OUTOFMEMORY;
@@ -245,6 +253,75 @@ STDMETHODIMP COleObjectFactory::XClassFactory::CreateInstance(IUnknown* pUnkOute
     }
 }
 
+namespace {
+struct ApartmentStart {
+    COleObjectFactory* pFactory;
+    IID iid;
+    HANDLE hReady;
+    IStream* pStream = nullptr;  // the object's marshaled reference
+    HRESULT hr = E_UNEXPECTED;
+};
+}  // namespace
+
+HRESULT COleObjectFactory::CreateInOwnApartment(REFIID riid, void** ppvObject) {
+    ApartmentStart start{this, riid, ::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    if (!start.hReady) return E_OUTOFMEMORY;
+    HANDLE hThread = ::CreateThread(nullptr, 0, ApartmentThread, &start, 0, nullptr);
+    if (!hThread) {
+        ::CloseHandle(start.hReady);
+        return E_OUTOFMEMORY;
+    }
+    // The new apartment needs nothing of this one to make and marshal its object.
+    ::WaitForSingleObject(start.hReady, INFINITE);
+    ::CloseHandle(start.hReady);
+    ::CloseHandle(hThread);  // it ends with its object
+    if (FAILED(start.hr)) return start.hr;
+    // A proxy here; handed to the client, it is marshaled as a reference to the object itself,
+    // so the client's calls go straight to the object's apartment.
+    return ::CoGetInterfaceAndReleaseStream(start.pStream, riid, ppvObject);
+}
+
+DWORD WINAPI COleObjectFactory::ApartmentThread(void* pStart) {
+    ApartmentStart& start = *static_cast<ApartmentStart*>(pStart);
+    HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hr)) {
+        start.hr = hr;
+        ::SetEvent(start.hReady);
+        return 1;
+    }
+    AfxOleEndApartmentWithObject();
+    try {
+        CCmdTarget* pTarget = start.pFactory->OnCreateObject();
+        if (!pTarget) {
+            hr = E_OUTOFMEMORY;
+        } else {
+            IUnknown* pUnk = nullptr;
+            hr = pTarget->InternalQueryInterface(start.iid, reinterpret_cast<void**>(&pUnk));
+            if (SUCCEEDED(hr)) {
+                hr = ::CoMarshalInterThreadInterfaceInStream(start.iid, pUnk, &start.pStream);
+                pUnk->Release();
+            }
+            pTarget->InternalRelease();  // the creator's reference; the marshaled one keeps it
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    } catch (...) {
+        hr = E_UNEXPECTED;
+    }
+    start.hr = hr;
+    ::SetEvent(start.hReady);  // start is the creator's: not touched after this
+    if (SUCCEEDED(hr)) {
+        // Serves the object's calls until its final release ends the loop.
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    ::CoUninitialize();
+    return 0;
+}
+
 STDMETHODIMP COleObjectFactory::XClassFactory::LockServer(BOOL fLock) {
     if (fLock)
         AfxOleLockApp();
@@ -255,17 +332,49 @@ STDMETHODIMP COleObjectFactory::XClassFactory::LockServer(BOOL fLock) {
 
 void AfxOleSetUserCtrl(BOOL bUserCtrl) { g_bUserCtrl = bUserCtrl; }
 BOOL AfxOleGetUserCtrl() { return g_bUserCtrl; }
-BOOL AfxOleServerStopping() { return g_bStopping; }
+BOOL AfxOleServerStopping() { return ::InterlockedCompareExchange(&g_bStopping, 0, 0); }
 
-void AfxOleLockApp() { ::CoAddRefServerProcess(); }
+namespace {
+// Ends the main message loop, from whichever thread the last lock went on.
+void EndServer() {
+    ::InterlockedExchange(&g_bStopping, TRUE);
+    if (g_dwMainThread) ::PostThreadMessageA(g_dwMainThread, WM_QUIT, 0, 0);
+    else ::PostQuitMessage(0);
+}
+
+void CALLBACK IdleTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (::InterlockedCompareExchange(&g_nLocks, 0, 0) != 0 || AfxOleServerStopping()) return;
+    const DWORD dwWait = ::InterlockedCompareExchange(&g_bHadLock, 0, 0) && !g_bUserCtrl ? g_dwAfterLastMs : g_dwIdleMs;
+    if (::GetTickCount() - static_cast<DWORD>(g_dwIdleSince) < dwWait) return;
+    // Nobody can be handed an object any more before the loop ends.
+    ::CoSuspendClassObjects();
+    if (::InterlockedCompareExchange(&g_nLocks, 0, 0) != 0) {
+        ::CoResumeClassObjects();  // an object came after all
+        return;
+    }
+    EndServer();
+}
+}  // namespace
+
+void AfxOleEndWhenIdle(DWORD dwIdleMs, DWORD dwAfterLastMs) {
+    g_dwIdleMs = dwIdleMs;
+    g_dwAfterLastMs = dwAfterLastMs;
+    g_bEndWhenIdle = true;
+    ::InterlockedExchange(&g_dwIdleSince, static_cast<LONG>(::GetTickCount()));
+    ::SetTimer(nullptr, 0, 250, IdleTimer);
+}
+
+void AfxOleLockApp() {
+    ::InterlockedIncrement(&g_nLocks);
+    ::InterlockedExchange(&g_bHadLock, TRUE);
+    ::CoAddRefServerProcess();
+}
 
 void AfxOleUnlockApp() {
+    if (::InterlockedDecrement(&g_nLocks) == 0) ::InterlockedExchange(&g_dwIdleSince, static_cast<LONG>(::GetTickCount()));
     // The platform's count also suspends the class objects when it reaches zero, so no new
     // activation reaches a server that is about to end.
-    if (::CoReleaseServerProcess() == 0 && !g_bUserCtrl) {
-        g_bStopping = TRUE;
-        ::PostQuitMessage(0);
-    }
+    if (::CoReleaseServerProcess() == 0 && !g_bUserCtrl && !g_bEndWhenIdle) EndServer();
 }
 
 CString AfxStringFromCLSID(REFCLSID clsid) {

@@ -22,6 +22,10 @@ public:
     // when the registration is written, or gone (or never there, or another copy's).
     BOOL UpdateRegistry(BOOL bRegister = TRUE);
     REFCLSID GetClassID() const { return m_clsid; }
+    // Each object made for a client gets a single-threaded apartment (a thread with its own
+    // message loop) of its own, which ends with the object; the client receives a reference
+    // to it there. Calls on one object then never wait for another object's work.
+    void SetApartmentPerObject(BOOL bApartmentPerObject) { m_bApartmentPerObject = bApartmentPerObject; }
 
     static BOOL RegisterAll();
     static void RevokeAll();
@@ -32,6 +36,10 @@ protected:
     virtual CCmdTarget* OnCreateObject();
 
 private:
+    // A new object on an apartment thread of its own, handed back through a marshaled reference.
+    HRESULT CreateInOwnApartment(REFIID riid, void** ppvObject);
+    static DWORD WINAPI ApartmentThread(void* pStart);
+
     struct XClassFactory : IClassFactory {
         explicit XClassFactory(COleObjectFactory* pOwner) : m_pOwner(pOwner) {}
         COleObjectFactory* m_pOwner;
@@ -45,6 +53,7 @@ private:
     CLSID m_clsid;
     const CRuntimeClass* m_pRuntimeClass;
     BOOL m_bMultiInstance;
+    BOOL m_bApartmentPerObject = FALSE;
     CString m_strProgID;
     GUID m_typeLibID;
     WORD m_wVerMajor, m_wVerMinor;
@@ -63,6 +72,12 @@ void AfxOleLockApp();
 void AfxOleUnlockApp();
 // True once the server has begun to end: no new objects are handed out.
 BOOL AfxOleServerStopping();
+// From now on a server not under user control ends by itself when it holds no lock (no
+// object, no LockServer): dwIdleMs after it started, as local servers do when started for a
+// client that never comes, or dwAfterLastMs after its last lock went. That short grace serves
+// a client whose activation started this server but which another client's quick visit came
+// before: without it the server would be gone when that client connects. Call on the main thread.
+void AfxOleEndWhenIdle(DWORD dwIdleMs, DWORD dwAfterLastMs);
 
 // The registry form of a class identifier: upper-case hexadecimal in braces.
 CString AfxStringFromCLSID(REFCLSID clsid);

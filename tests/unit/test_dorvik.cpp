@@ -114,6 +114,12 @@ TEST(DorvikStartCommand, SplitsProgramSwitchesAndDocument) {
         {"", "d", {}},
         {"   %1", "d", {}},
         {"%1", "d", {}},
+        // %L (the document's long name, as the shell fills it) stands for the document as %1 does;
+        // %* and whatever else follows is dropped like any text after the placeholder.
+        {"\"C:\\Program Files\\app.exe\" \"%L\" %*", "C:\\a b.txt", {"C:\\Program Files\\app.exe", "\"C:\\a b.txt\""}},
+        {"C:\\Tools\\viewer.exe %l", "d", {"C:\\Tools\\viewer.exe", "d"}},
+        {"viewer.exe %1 %L", "d", {"viewer.exe", "d"}},
+        {"viewer.exe %*", "d", {"viewer.exe %*"}},
     };
     for (const Case& c : cases) EXPECT_EQ(SplitStartCommand(c.document, c.commandLine), c.args) << c.commandLine;
 }

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -284,6 +285,196 @@ TEST_F(Dde, DisconnectNoticeReachesTheObjectThatOwnsTheConversation) {
     EXPECT_TRUE(Do(owner, ".vdd7", "open", "c").ok);
     EXPECT_TRUE(WaitFor("execute|[open(c)]"));
     EXPECT_EQ(Count("connect|"), 3);
+}
+
+// The real library, except that the first call of one operation after Arm first runs an
+// action: a disconnect notice handed to the object's callback, as Windows delivers when a
+// partner dies while that call waits (Wine never does), or a call that reaches the object
+// from inside the wait, as Windows' modal loop can dispatch one (Wine's pumps DDE only).
+class SeamDde final : public IDdeLibrary {
+public:
+    enum Op { kConnect, kExecute, kDisconnect };
+    void Arm(Op op, std::function<void()> action) {
+        m_op = op;
+        m_action = std::move(action);
+    }
+    bool Ran() const { return m_ran; }
+    PFNCALLBACK Callback() const { return m_pfn; }
+
+    UINT Initialize(DWORD* pid, PFNCALLBACK pfn, DWORD af) override {
+        m_pfn = pfn;
+        return m_real.Initialize(pid, pfn, af);
+    }
+    BOOL Uninitialize(DWORD id) override { return m_real.Uninitialize(id); }
+    HSZ CreateStringHandle(DWORD id, const char* psz) override { return m_real.CreateStringHandle(id, psz); }
+    BOOL FreeStringHandle(DWORD id, HSZ hsz) override { return m_real.FreeStringHandle(id, hsz); }
+    HCONV Connect(DWORD id, HSZ s, HSZ t) override {
+        During(kConnect);
+        return m_real.Connect(id, s, t);
+    }
+    BOOL Disconnect(HCONV h) override {
+        During(kDisconnect);
+        return m_real.Disconnect(h);
+    }
+    HDDEDATA ClientTransaction(BYTE* p, DWORD cb, HCONV h, UINT type, DWORD timeout, DWORD* pr) override {
+        During(kExecute);
+        return m_real.ClientTransaction(p, cb, h, type, timeout, pr);
+    }
+    UINT GetLastError(DWORD id) override { return m_real.GetLastError(id); }
+    BOOL QueryConvInfo(HCONV h, CONVINFO* pci) override { return m_real.QueryConvInfo(h, pci); }
+
+private:
+    void During(Op op) {
+        if (!m_action || op != m_op) return;
+        auto action = std::move(m_action);  // once: the action's own calls come through here too
+        m_action = nullptr;
+        action();
+        m_ran = true;
+    }
+    IDdeLibrary& m_real = RealDdeLibrary();
+    PFNCALLBACK m_pfn = nullptr;
+    Op m_op = kExecute;
+    std::function<void()> m_action;
+    bool m_ran = false;
+};
+
+TEST_F(Dde, DisconnectNoticeDuringACallLeavesEveryOtherConversationAlone) {
+    // One application per key: Wine's library opens no second conversation with the same
+    // service and topic from one instance.
+    for (const char* k : {"a", "b", "c"}) {
+        const std::string args = std::string("/service:VelSeam") + k;
+        Associate(std::string(".vs") + k, {{"open", Command(args, ""), true, std::string("[") + k + "(%1)]", "VelSeam" + std::string(k), "System"}});
+        Start(args);
+    }
+    enum Action { kOpenA, kOpenC, kUninitialize };
+    enum State { kSame, kNew, kGone };
+    const struct {
+        SeamDde::Op op;
+        const char* target;  // whose conversation the notice names
+        Action action;
+        bool ok;
+        short code;
+        State a, b;
+    } rows[] = {
+        // A reused conversation whose partner leaves mid-execute is connected anew and sent once more.
+        {SeamDde::kExecute, ".vsa", kOpenA, true, 0, kNew, kSame},
+        // Another key's record goes from under the call; the call's own stays in use.
+        {SeamDde::kExecute, ".vsb", kOpenA, true, 0, kSame, kGone},
+        {SeamDde::kConnect, ".vsb", kOpenC, true, 0, kSame, kGone},
+        // A conversation just opened is not retried: the call fails cleanly.
+        {SeamDde::kExecute, ".vsc", kOpenC, false, 303, kSame, kSame},
+        // Ending the conversations while a notice for one of them arrives.
+        {SeamDde::kDisconnect, ".vsa", kUninitialize, true, 0, kGone, kGone},
+    };
+    int n = 0;
+    for (const auto& r : rows) {
+        const std::string tag = std::to_string(++n);
+        SeamDde dde;
+        CDdeIntfc o;
+        o.SetDdeLibrary(dde);
+        for (const char* key : {".vsb", ".vsa"}) {  // B before A in the list: removing B moves A
+            ASSERT_TRUE(o.setOperationInfo(key, "open"));
+            ASSERT_TRUE(o.doOperation(key, "open", (tag + "first").c_str())) << tag << key << " " << o.GetErrorDesc().str();
+        }
+        const HCONV a = o.GetConvInfo(o.FindConvInfo(".vsa")).GetConv(), b = o.GetConvInfo(o.FindConvInfo(".vsb")).GetConv();
+        ASSERT_TRUE(o.setOperationInfo(".vsc", "open"));
+        // The notice names the key's conversation as it is then, or the one it had before.
+        const int t = o.FindConvInfo(r.target);
+        const HCONV hBefore = t >= 0 ? o.GetConvInfo(t).GetConv() : nullptr;
+        dde.Arm(r.op, [&o, &dde, &r, hBefore] {
+            const int i = o.FindConvInfo(r.target);
+            dde.Callback()(XTYP_DISCONNECT, 0, i >= 0 ? o.GetConvInfo(i).GetConv() : hBefore, nullptr, nullptr, nullptr, 0, 0);
+        });
+        const std::string doc = tag + "doc";
+        BOOL ok = TRUE;
+        if (r.action == kOpenA) ok = o.doOperation(".vsa", "open", doc.c_str());
+        if (r.action == kOpenC) ok = o.doOperation(".vsc", "open", doc.c_str());
+        if (r.action == kUninitialize) o.uninitialize();
+        EXPECT_TRUE(dde.Ran()) << tag;
+        EXPECT_EQ(ok != FALSE, r.ok) << tag << " " << o.GetErrorCode() << " " << o.GetErrorDesc().str();
+        EXPECT_EQ(o.GetErrorCode(), r.code) << tag;
+        auto state = [&](const char* key, HCONV before) {
+            const int i = o.FindConvInfo(key);
+            return i < 0 ? kGone : o.GetConvInfo(i).GetConv() == before ? kSame : kNew;
+        };
+        EXPECT_EQ(state(".vsa", a), r.a) << tag;
+        EXPECT_EQ(state(".vsb", b), r.b) << tag;
+        if (r.ok && r.action != kUninitialize) {
+            const std::string sent = r.action == kOpenA ? "execute|[a(" + doc + ")]" : "execute|[c(" + doc + ")]";
+            EXPECT_TRUE(WaitFor(sent)) << tag;
+            EXPECT_EQ(Count(sent), 1) << tag << ": delivered exactly once";
+        }
+        // The object goes on working for every key.
+        for (const char* key : {".vsa", ".vsb"}) {
+            EXPECT_TRUE(o.setOperationInfo(key, "open"));
+            EXPECT_TRUE(o.doOperation(key, "open", (tag + "after").c_str())) << tag << key << " " << o.GetErrorDesc().str();
+        }
+    }
+}
+
+// Invokes a member by name with string arguments (nullptr for a Boolean TRUE), as a client would.
+bool Invoke(IDispatch* p, const wchar_t* name, const std::vector<const wchar_t*>& args) {
+    DISPID id = 0;
+    LPOLESTR n = const_cast<LPOLESTR>(name);
+    EXPECT_EQ(p->GetIDsOfNames(IID_NULL, &n, 1, 0, &id), S_OK);
+    std::vector<VARIANT> v(args.size());
+    for (size_t i = 0; i < args.size(); ++i) {  // last to first
+        VARIANT& a = v[args.size() - 1 - i];
+        if (args[i]) {
+            a.vt = VT_BSTR;
+            a.bstrVal = ::SysAllocString(args[i]);
+        } else {
+            a.vt = VT_BOOL;
+            a.boolVal = VARIANT_TRUE;
+        }
+    }
+    DISPPARAMS dp = {v.data(), nullptr, static_cast<UINT>(v.size()), 0};
+    VARIANT r;
+    ::VariantInit(&r);
+    EXPECT_EQ(p->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &dp, &r, nullptr, nullptr), S_OK);
+    for (VARIANT& a : v) ::VariantClear(&a);
+    return r.vt == VT_BOOL && r.boolVal == VARIANT_TRUE;
+}
+
+TEST_F(Dde, CallsThatReachTheObjectDuringItsWaitAreRefusedAndUninitializeWaits) {
+    const std::string args = "/service:VelBusy";
+    Associate(".vbusy", {{"open", Command(args, ""), true, "[open(%1)]", "VelBusy", "System"}});
+    Start(args);
+    SeamDde dde;
+    CDdeIntfc o;
+    o.SetDdeLibrary(dde);
+    IDispatch* p = o.GetIDispatch(FALSE);
+    ASSERT_TRUE(o.setOperationInfo(".vbusy", "open"));
+    struct Inner {
+        const wchar_t* name;
+        std::vector<const wchar_t*> args;
+        bool ok;
+        short code;
+    };
+    std::vector<std::pair<Inner, short>> seen;  // each inner call with the code it left
+    dde.Arm(SeamDde::kExecute, [&] {
+        const Inner inner[] = {
+            {L"setOperationInfo", {L".vbusy", L"open"}, false, CDdeIntfc::kBusy},
+            {L"doOperation", {L".vbusy", L"open", L"inner.txt"}, false, CDdeIntfc::kBusy},
+            {L"setOpInfo", {L".vbusy", L"x", L"", L"", nullptr, L"", L"", L""}, false, CDdeIntfc::kBusy},
+        };
+        for (const Inner& call : inner) {
+            EXPECT_EQ(Invoke(p, call.name, call.args), call.ok);
+            seen.push_back({call, o.GetErrorCode()});
+        }
+        EXPECT_EQ(o.GetErrorDesc().str(), "Object Busy With Another Call");
+        EXPECT_EQ(o.FindRegInfo(".vbusy")->FindVerb("x"), -1) << "no verb added";
+        Invoke(p, L"uninitialize", {});
+        EXPECT_NE(o.FindRegInfo(".vbusy"), nullptr) << "put off while the execute waits";
+    });
+    EXPECT_TRUE(o.doOperation(".vbusy", "open", "outer.txt")) << o.GetErrorDesc().str();
+    ASSERT_TRUE(dde.Ran());
+    EXPECT_EQ(o.GetErrorCode(), 0);
+    for (const auto& s : seen) EXPECT_EQ(s.second, s.first.code);
+    EXPECT_EQ(o.FindRegInfo(".vbusy"), nullptr) << "the uninitialize asked for has run";
+    EXPECT_EQ(o.FindConvInfo(".vbusy"), -1);
+    EXPECT_TRUE(WaitFor("disconnect"));
+    EXPECT_EQ(Count("execute|"), 1);
 }
 
 TEST_F(Dde, LongDocumentAndCommandAreSentWhole) {

@@ -1,8 +1,10 @@
 // dorvik's object against the real OLE Automation and registry: the dispatch layer as a client
 // sees it, and the association walk over the keys of dorvik_assoc.reg (imported by the runner).
 #include "../../dorvik/DdeIntfc.h"
+#include "AssocTable.h"
 #include <gtest/gtest.h>
 #include <winnetwk.h>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <utility>
@@ -415,7 +417,7 @@ TEST_F(AssocTest, SetOperationInfoTable) {
         {".dvkdword", "open", false, 201, "Invalid Return Type"},
         {".dvknodefault", "open", false, 201, "Error: RegEnumValue = 259"},
         {".dvkbare", "open", false, 201, "Error: RegEnumValue = 259"},
-        {".dvkverbnodefault", "open", false, 201, "Error: RegEnumValue = 259"},
+        {".dvkverbnodefault", "open", true, 0, ""},  // a verb's subkey without one reads as empty
     };
     for (const auto& k : cases) {
         CDdeIntfc fresh;  // each row reads the registry afresh
@@ -452,6 +454,142 @@ TEST_F(AssocTest, LoadedVerbsAndTheirFallBacks) {
     EXPECT_STREQ(dde.GetTopic(print), "Documents");
     EXPECT_STREQ(dde.GetIfExec(print), "[Start()]");
     EXPECT_STREQ(dde.GetCommand(print), "C:\\Apps\\WRITER.EXE /n");
+}
+
+// Writes HKCR\KEY's default value with the given type (no value at all when data is null).
+void SetTyped(const std::string& key, DWORD type, const void* data, DWORD cb) {
+    HKEY h = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr), ERROR_SUCCESS) << key;
+    if (data) ::RegSetValueExA(h, nullptr, 0, type, static_cast<const BYTE*>(data), cb);
+    ::RegCloseKey(h);
+}
+void SetText(const std::string& key, DWORD type, const std::string& text) {
+    SetTyped(key, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+TEST_F(AssocTest, DefaultValueTypesOfAVerbsCommand) {
+    char windir[MAX_PATH];
+    ASSERT_GT(::GetEnvironmentVariableA("SystemRoot", windir, MAX_PATH), 0u);
+    const std::string longValue(5000, 'e');
+    ASSERT_TRUE(::SetEnvironmentVariableA("DVK_LONG", longValue.c_str()));
+    ::SetEnvironmentVariableA("DVK_UNSET", nullptr);
+    const DWORD one = 1;
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string data;  // REG_DWORD rows store one instead
+        bool ok;
+        std::string command;  // or the failure text
+    } rows[] = {
+        {"sz", REG_SZ, "%SystemRoot%\\x.exe %1", true, "%SystemRoot%\\x.exe %1"},  // REG_SZ is not expanded
+        {"expand", REG_EXPAND_SZ, "%SystemRoot%\\system32\\NOTEPAD.EXE %1", true, std::string(windir) + "\\system32\\NOTEPAD.EXE %1"},
+        {"long", REG_EXPAND_SZ, "C:\\%DVK_LONG%.exe %1", true, "C:\\" + longValue + ".exe %1"},
+        {"unset", REG_EXPAND_SZ, "%DVK_UNSET%\\a.exe %1", true, "%DVK_UNSET%\\a.exe %1"},
+        {"multi", REG_MULTI_SZ, "a.exe", false, "Invalid Return Type"},
+        {"binary", REG_BINARY, "a.exe", false, "Invalid Return Type"},
+        {"dword", REG_DWORD, "", false, "Invalid Return Type"},
+    };
+    for (const auto& r : rows) {
+        const std::string ext = std::string(".dvktype") + r.name, type = "dvk.type." + std::string(r.name);
+        SetText(ext, REG_SZ, type);
+        const std::string command = type + "\\shell\\open\\command";
+        if (r.type == REG_DWORD) SetTyped(command, REG_DWORD, &one, sizeof one);
+        else SetText(command, r.type, r.data);
+        CDdeIntfc o;
+        EXPECT_EQ(o.setOperationInfo(ext.c_str(), "open") != FALSE, r.ok) << r.name;
+        if (r.ok) {
+            CRegInfo& reg = *o.FindRegInfo(ext.c_str());
+            EXPECT_EQ(std::string(reg.GetCommand(0)), r.command) << r.name;
+        } else {
+            EXPECT_EQ(o.GetErrorCode(), 201) << r.name;
+            EXPECT_EQ(o.GetErrorDesc().str(), r.command) << r.name;
+        }
+    }
+    ::SetEnvironmentVariableA("DVK_LONG", nullptr);
+}
+
+TEST_F(AssocTest, VerbSubkeysWithoutDefaultValueReadAsEmpty) {
+    // Modern Windows writes command keys that hold only DelegateExecute; one odd verb must not
+    // sink the extension.
+    SetText(".dvkodd", REG_SZ, "dvk.odd");
+    SetTyped("dvk.odd\\shell\\open\\command", REG_SZ, nullptr, 0);
+    HKEY h = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CLASSES_ROOT, "dvk.odd\\shell\\open\\command", 0, KEY_WRITE, &h), ERROR_SUCCESS);
+    const char clsid[] = "{11dbb47c-a525-400b-9e80-a54615a090c0}";
+    ::RegSetValueExA(h, "DelegateExecute", 0, REG_SZ, reinterpret_cast<const BYTE*>(clsid), sizeof clsid);
+    ::RegCloseKey(h);
+    SetText("dvk.odd\\shell\\print\\command", REG_SZ, "C:\\Apps\\ODD.EXE /p %1");
+    for (const char* sub : {"ddeexec", "ddeexec\\Application", "ddeexec\\Topic", "ddeexec\\ifexec"})
+        SetTyped(std::string("dvk.odd\\shell\\print\\") + sub, REG_SZ, nullptr, 0);
+
+    CDdeIntfc o;
+    ASSERT_TRUE(o.setOperationInfo(".dvkodd", "print")) << o.GetErrorDesc().str();
+    CRegInfo& reg = *o.FindRegInfo(".dvkodd");
+    const int open = reg.FindVerb("open"), print = reg.FindVerb("print");
+    EXPECT_STREQ(reg.GetCommand(open), "");
+    EXPECT_STREQ(reg.GetCommand(print), "C:\\Apps\\ODD.EXE /p %1");
+    EXPECT_TRUE(reg.UsesDde(print));  // the ddeexec key is there, with an empty command
+    EXPECT_STREQ(reg.GetDdeCommand(print), "");
+    EXPECT_STREQ(reg.GetApplication(print), "ODD");
+    EXPECT_STREQ(reg.GetTopic(print), "System");
+    EXPECT_STREQ(reg.GetIfExec(print), "");
+    // The verb without a command line cannot start anything, and says so.
+    EXPECT_FALSE(o.doOperation(".dvkodd", "open", "C:\\a.txt"));
+    EXPECT_EQ(o.GetErrorCode(), 301);
+}
+
+TEST_F(AssocTest, TextsTheCodePageCannotCarryAreRefused) {
+    ASSERT_EQ(::GetACP(), 1252u) << "the rows assume the Western code page";
+    Client c;
+    VARIANT yes;
+    yes.vt = VT_BOOL;
+    yes.boolVal = VARIANT_TRUE;
+    const struct {
+        DISPID id;
+        std::vector<const wchar_t*> args;
+        short code;
+        const char* desc;
+    } rows[] = {
+        {4, {L".dvkplain", L"open"}, 0, ""},
+        {4, {L".dvk\u5831", L"open"}, 400, "Key Not Representable in the ANSI Code Page"},
+        {4, {L".dvkplain", L"op\u0100n"}, 400, "Verb Not Representable in the ANSI Code Page"},  // best fit: "opAn"
+        // Characters of the code page pass; the program does not exist, which is the next failure.
+        {5, {L".dvkplain", L"open", L"C:\\docs\\r\u00e9sum\u00e9.txt"}, 301, "Unable to Start Application - Not Supporting DDE"},
+        {5, {L".dvkplain", L"open", L"C:\\docs\\r\u00e9sum\u00e9 \u5831\u544a.txt"}, 400, "Document Not Representable in the ANSI Code Page"},
+        {5, {L".dvkplain", L"open", L"C:\\docs\\a\uff0etxt"}, 400, "Document Not Representable in the ANSI Code Page"},  // best fit: "."
+        {5, {L".dvkplain", L"open", L"C:\\docs\\what?.txt"}, 301, "Unable to Start Application - Not Supporting DDE"},  // a "?" of its own
+        {6, {L".dvkplain", L"x", L"", L"", nullptr, L"", L"", L"C:\\a\u2215b.exe %1"}, 400, "Command Line Not Representable in the ANSI Code Page"},
+    };
+    for (const auto& r : rows) {
+        std::vector<VARIANT> args;
+        for (const wchar_t* a : r.args) args.push_back(a ? Str(a) : yes);
+        c.obj().SetResult(-1, "before");
+        VARIANT result;
+        ASSERT_EQ(c.Call(r.id, DISPATCH_METHOD, args, &result), S_OK);
+        EXPECT_EQ(result.boolVal == VARIANT_TRUE, r.code == 0) << r.id << " " << r.desc;
+        EXPECT_EQ(c.obj().GetErrorCode(), r.code) << r.id << " " << r.desc;
+        EXPECT_EQ(c.obj().GetErrorDesc().str(), r.desc) << r.id;
+    }
+    EXPECT_EQ(c.obj().FindRegInfo(".dvkplain")->FindVerb("x"), -1) << "the refused verb was not added";
+}
+
+// The table of associations in real shapes (real_assoc.reg), each row's program reached with the
+// document as the row says; the end-to-end clients run the same rows through dorvik.exe.
+TEST_F(AssocTest, RealAssociationShapes) {
+    const char* table = std::getenv("REAL_ASSOC_TABLE");
+    ASSERT_TRUE(table) << "the runner names the table";
+    const std::vector<AssocRow> rows = ReadAssocTable(table);
+    ASSERT_GE(rows.size(), 7u) << table;
+    for (const AssocRow& r : rows) {
+        CDdeIntfc o;
+        const std::string what = r.key + " " + r.verb;
+        ASSERT_TRUE(o.setOperationInfo(r.key.c_str(), r.verb.c_str())) << what << ": " << o.GetErrorDesc().str();
+        EXPECT_EQ(o.doOperation(r.key.c_str(), r.verb.c_str(), r.document.c_str()) != FALSE, r.code == 0) << what;
+        EXPECT_EQ(o.GetErrorCode(), r.code) << what << ": " << o.GetErrorDesc().str();
+        if (!r.log.empty()) {
+            EXPECT_TRUE(LogHolds(r.log, r.line)) << what << ": " << r.log << " lacks " << r.line;
+        }
+    }
 }
 
 TEST_F(AssocTest, KeysCompareWithCaseAndLoadOnce) {
