@@ -47,8 +47,8 @@ inline bool WriteText(const std::string& path, const std::string& text) {
     return ok && n == text.size();
 }
 
-inline std::string ReadText(const std::string& path) {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+// ReadAll(h): the rest of an open file, which it closes; "<missing>" for a file that did not open.
+inline std::string ReadAll(HANDLE h) {
     if (h == INVALID_HANDLE_VALUE) return "<missing>";
     std::string s;
     char buf[4096];
@@ -56,6 +56,10 @@ inline std::string ReadText(const std::string& path) {
     while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) s.append(buf, n);
     ::CloseHandle(h);
     return s;
+}
+
+inline std::string ReadText(const std::string& path) {
+    return ReadAll(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 // Names of the entries in a directory, sorted by the system's listing order.
