@@ -7,8 +7,8 @@
 #     document of the demo type through DORVIK.DDEINTFC: dorvik finds no DDE server, starts the
 #     DDE test application from the association's command line and sends it the document;
 #     a second document goes over the same conversation; then getUserName.
-#  3. With "remove" as the third argument (./run demo remove): uninstall.exe, which the first
-#     stage left in the installation directory, removes the product again.
+#  3. uninstall.exe, which the first stage left in the installation directory, removes the
+#     product again; "keep" as the third argument (./run demo keep) leaves it installed.
 # With $DISPLAY the installer's dialogs appear there for a person to answer; without one they
 # are answered with their defaults by the GUI driver on a private display and saved as
 # screenshots. Either way it ends with a summary of what happened.
@@ -18,7 +18,7 @@ E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(cd "$E2E_DIR/../.." && pwd)
 BIN=$(cd "$1" && pwd)
 OUT=$2
-REMOVE=${3:-}
+KEEP=${3:-}
 INTERACTIVE=${DISPLAY:+1}  # wine_env_start sets DISPLAY to its private one
 mkdir -p "$OUT"
 OUT=$(cd "$OUT" && pwd)
@@ -146,7 +146,7 @@ say "what the DDE application (viewer.exe) saw:"
 tr -d '\r' <"$LOG" 2>/dev/null | sed 's/^/demo:   /' || say "  (nothing: it was not started)"
 say "DDE connects: $(grep -c '^connect|' "$LOG" 2>/dev/null || echo 0), documents received over DDE: $(grep -c '^execute|' "$LOG" 2>/dev/null || echo 0)"
 
-if [[ $REMOVE == remove ]]; then
+if [[ $KEEP != keep ]]; then
     echo
     say "3. uninstall.exe removes the product"
     if [[ -n $INTERACTIVE ]]; then

@@ -76,8 +76,9 @@ wine_env_start() {
     # The first program creates and boots a new prefix (a copy is not booted again: its update
     # stamp matches). Booting a prefix twice would leave a second service manager, and RpcSs
     # (COM activation of local servers) would never start.
-    if ! "$WINE" cmd.exe /c exit </dev/null >/dev/null 2>&1; then
-        wine_env_log "creating the prefix failed"; return 1
+    if ! "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1; then
+        wine_env_log "starting the prefix failed: $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
+        return 1
     fi
     [[ -n $booted ]] || wine_env_settle_windows || return 1
 
@@ -136,10 +137,15 @@ wine_env_copy_prefix() {
 wine_env_boot_template() {
     local dir=$1
     [[ ! -e $dir ]] || { wine_env_log "$dir exists"; return 1; }
-    WINE_TEMPLATE="" wine_env_start || return 1
+    # A boot has been seen to fail at once, rarely, under load; a second one in a new folder
+    # (never the same prefix twice) takes its place.
+    if ! WINE_TEMPLATE="" wine_env_start; then
+        wine_env_stop
+        WINE_TEMPLATE="" wine_env_start || return 1
+    fi
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
-    rm -f -- "$_wine_env_prefix"/.keeper "$_wine_env_prefix"/.displayfd "$_wine_env_prefix"/.xvfb.log
+    rm -f -- "$_wine_env_prefix"/.keeper "$_wine_env_prefix"/.displayfd "$_wine_env_prefix"/.xvfb.log "$_wine_env_prefix"/.start.log
     mv -- "$_wine_env_prefix" "$dir"
     _wine_env_prefix=""
     wine_env_stop
