@@ -149,6 +149,9 @@ say "DDE connects: $(grep -c '^connect|' "$LOG" 2>/dev/null || echo 0), document
 if [[ $KEEP != keep ]]; then
     echo
     say "3. uninstall.exe removes the product"
+    # dorvik's server ends 3 s after its last object goes; removed while it runs, its program
+    # would only be scheduled for deletion at the next restart.
+    for ((i = 0; i < 100; i++)); do pgrep -f 'Velmora.dorvik\.exe' >/dev/null || break; sleep 0.1; done
     if [[ -n $INTERACTIVE ]]; then
         say "uninstall.exe is on $DISPLAY; answer its questions there."
         "$WINE" 'C:\Program Files\Velmora\uninstall.exe' </dev/null || true
