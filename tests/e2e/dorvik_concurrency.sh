@@ -5,19 +5,13 @@
 # second holder of A's object calls it during such an execute.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 CLIENT=$BIN/dorvik_client.exe
-SERVER_DIR=$SCRATCH/server
 APP_DIR=$SCRATCH/app
-VIEWER_DIR=$SCRATCH/viewer
-mkdir -p "$SERVER_DIR" "$APP_DIR" "$VIEWER_DIR"
-cp "$BIN/dorvik.exe" "$SERVER_DIR/"
+mkdir -p "$APP_DIR"
 cp "$BIN/ddeapp.exe" "$APP_DIR/"
-cp "$STANDIN_EXE" "$VIEWER_DIR/viewer.exe"
 APP=$(winpath "$APP_DIR/ddeapp.exe")
 APPLOG=$APP_DIR/ddeapp.exe.log
-VIEWER=$(winpath "$VIEWER_DIR/viewer.exe")
-(cd "$SERVER_DIR" && "$WINE" dorvik.exe </dev/null) || fail "registration run"
-
-cat >"$SCRATCH/assoc.reg" <<REG
+viewer_server
+import_reg slow <<REG
 REGEDIT4
 
 [HKEY_CLASSES_ROOT\\.dvkslow]
@@ -28,12 +22,7 @@ REGEDIT4
 @="[open(%1)]"
 [HKEY_CLASSES_ROOT\\dvk.slow\\shell\\open\\ddeexec\\Application]
 @="VelSlow"
-[HKEY_CLASSES_ROOT\\.dvkview]
-@="dvk.view"
-[HKEY_CLASSES_ROOT\\dvk.view\\shell\\open\\command]
-@="$(reg_esc "\"$VIEWER\" \"%1\"")"
 REG
-"$WINE" regedit /s "$(winpath "$SCRATCH/assoc.reg")" </dev/null || fail "regedit import"
 "$WINE" "$APP_DIR/ddeapp.exe" /service:VelSlow /slow:3000 </dev/null >/dev/null 2>&1 &
 for ((i = 0; i < 100; i++)); do grep -q '^serving' "$APPLOG" 2>/dev/null && break; sleep 0.1; done
 

@@ -4,22 +4,7 @@
 # started with -Embedding that no client ever reaches.
 source "$(dirname "${BASH_SOURCE[0]}")/e2e-lib.sh"
 CLIENT=$BIN/dorvik_client.exe
-SERVER_DIR=$SCRATCH/server
-VIEWER_DIR=$SCRATCH/viewer
-mkdir -p "$SERVER_DIR" "$VIEWER_DIR"
-cp "$BIN/dorvik.exe" "$SERVER_DIR/"
-cp "$STANDIN_EXE" "$VIEWER_DIR/viewer.exe"
-VIEWER=$(winpath "$VIEWER_DIR/viewer.exe")
-(cd "$SERVER_DIR" && "$WINE" dorvik.exe </dev/null) || fail "registration run"
-cat >"$SCRATCH/assoc.reg" <<REG
-REGEDIT4
-
-[HKEY_CLASSES_ROOT\\.dvkview]
-@="dvk.view"
-[HKEY_CLASSES_ROOT\\dvk.view\\shell\\open\\command]
-@="$(reg_esc "\"$VIEWER\" \"%1\"")"
-REG
-"$WINE" regedit /s "$(winpath "$SCRATCH/assoc.reg")" </dev/null || fail "regedit import"
+viewer_server
 
 echo "--- four clients at once"
 pids=()

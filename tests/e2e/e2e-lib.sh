@@ -112,6 +112,46 @@ error_text() {
     printf 'The following System Error occurred:{LF} %s %s' "$2" "$prompt"
 }
 
+# install_into MEDIUM DIR: the first stage with its defaults, into DIR.
+install_into() {
+    drive "install-${2//[^A-Za-z]/}" <<STEPS
+$(first_stage_steps "$1")
+set 1001 $2
+press OK
+window Velmora Default Setup
+press OK
+box install
+press OK
+exit-code 0
+STEPS
+}
+
+# import_reg NAME: imports the REGEDIT4 text read from standard input with Wine's regedit.
+import_reg() {
+    cat >"$SCRATCH/$1.reg"
+    "$WINE" regedit /s "$(winpath "$SCRATCH/$1.reg")" </dev/null || fail "regedit import of $1.reg"
+}
+
+# viewer_server: dorvik.exe registered from $SCRATCH/server, and .dvkview documents opened by a
+# stand-in viewer without DDE ("viewer.exe" "%1"). Sets SERVER_DIR, VIEWER_DIR and VIEWER.
+viewer_server() {
+    SERVER_DIR=$SCRATCH/server
+    VIEWER_DIR=$SCRATCH/viewer
+    mkdir -p "$SERVER_DIR" "$VIEWER_DIR"
+    cp "$BIN/dorvik.exe" "$SERVER_DIR/"
+    cp "$STANDIN_EXE" "$VIEWER_DIR/viewer.exe"
+    VIEWER=$(winpath "$VIEWER_DIR/viewer.exe")
+    (cd "$SERVER_DIR" && "$WINE" dorvik.exe </dev/null) || fail "registration run"
+    import_reg view <<REG
+REGEDIT4
+
+[HKEY_CLASSES_ROOT\\.dvkview]
+@="dvk.view"
+[HKEY_CLASSES_ROOT\\dvk.view\\shell\\open\\command]
+@="$(reg_esc "\"$VIEWER\" \"%1\"")"
+REG
+}
+
 finish() {
     if ((FAILURES)); then
         echo "$FAILURES check(s) failed" >&2

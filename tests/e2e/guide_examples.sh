@@ -18,16 +18,7 @@ mkdir -p "$M/system"
 cp "$FIXTURES/v1/sample.dll" "$M/system/velshared.dll"
 cp "$FIXTURES/v2/sample.dll" "$M/system/velsys.dll"
 standin "$M/Setup.exe"
-drive guide-lists <<STEPS
-$(first_stage_steps "$M")
-set 1001 c:\\Guide\\
-press OK
-window Velmora Default Setup
-press OK
-box install
-press OK
-exit-code 0
-STEPS
+install_into "$M" 'c:\Guide\'
 expect_eq "$(ls -A "$DRIVE_C/Guide" | tr '\n' ' ')" "License.txt Setup.txt dorvik.exe install.log uninstall.exe velmora.dll velmora.tlb " "installed by the example lists"
 # The installer sees system32 either way; a 32-bit one's writes land in syswow64.
 for f in velshared.dll velsys.dll; do

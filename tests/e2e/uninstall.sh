@@ -52,20 +52,6 @@ demo_medium() {
     printf '%s\n' "$m"
 }
 
-# install_into MEDIUM DIR: the first stage with its defaults, into DIR.
-install_into() {
-    drive "install-${2//[^A-Za-z]/}" <<STEPS
-$(first_stage_steps "$1")
-set 1001 $2
-press OK
-window Velmora Default Setup
-press OK
-box install
-press OK
-exit-code 0
-STEPS
-}
-
 # uninstall_steps DIR REPORT [EXITCODE]: uninstall.exe from DIR, confirmed, ending with REPORT.
 uninstall_steps() {
     printf '%s\n' "start \"$1\\uninstall.exe\"" "box uninstall" "expect-box-text $CONFIRM" "expect-buttons Yes,No" \
