@@ -1,6 +1,7 @@
 // Stands in for a program the installer starts (dorvik.exe, Setup.exe): appends one line
 // "ran|<its command line after the program name>" to <own path>.log and exits with the
 // code written in <own path>.exitcode (0 when there is none).
+#include "AppendLine.h"
 #include <windows.h>
 #include <cstdio>
 #include <cstdlib>
@@ -20,10 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     while (*args && static_cast<unsigned char>(*args) <= ' ') ++args;
 
-    if (FILE* log = std::fopen((base + ".log").c_str(), "ab")) {
-        std::fprintf(log, "ran|%s\n", args);
-        std::fclose(log);
-    }
+    AppendLine(base + ".log", std::string("ran|") + args);
     int code = 0;
     if (FILE* f = std::fopen((base + ".exitcode").c_str(), "rb")) {
         if (std::fscanf(f, "%d", &code) != 1) code = 0;

@@ -12,9 +12,9 @@
 // Any other word (a document, say) is only logged. The execute command "[quit]" ends the
 // program after it has been acknowledged; "[disconnect]" ends that conversation from this side. A GUI-subsystem program: whoever starts it may wait
 // for it to become idle.
+#include "../AppendLine.h"
 #include <windows.h>
 #include <ddeml.h>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -24,12 +24,7 @@ std::string g_logPath;
 DWORD g_inst = 0;
 bool g_refuse = false;
 
-void Log(const std::string& line) {
-    if (FILE* f = std::fopen(g_logPath.c_str(), "ab")) {
-        std::fprintf(f, "%s\n", line.c_str());
-        std::fclose(f);
-    }
-}
+void Log(const std::string& line) { AppendLine(g_logPath, line); }
 
 std::string Text(HSZ hsz) {
     char buf[256] = {};
