@@ -76,9 +76,20 @@ wine_env_start() {
     # The first program creates and boots a new prefix (a copy is not booted again: its update
     # stamp matches). Booting a prefix twice would leave a second service manager, and RpcSs
     # (COM activation of local servers) would never start.
-    if ! "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1; then
-        wine_env_log "starting the prefix failed: $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
-        return 1
+    if ! _wine_env_first_program; then
+        # Under load a copy's first program has been seen to fail at once ("Application could
+        # not be started"); a fresh copy, never booted either, takes its place.
+        [[ -n $booted ]] || return 1
+        wine_env_log "copying the prefix again"
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        "$WINESERVER" -w >/dev/null 2>&1 || true
+        local e
+        for e in "$WINE_TEMPLATE"/.update-timestamp "$WINE_TEMPLATE"/*; do
+            rm -rf -- "${_wine_env_prefix:?}/${e##*/}"
+        done
+        wine_env_copy_prefix "$WINE_TEMPLATE" "$_wine_env_prefix" || return 1
+        "$WINESERVER" -p </dev/null >/dev/null 2>&1
+        _wine_env_first_program || return 1
     fi
     [[ -n $booted ]] || wine_env_settle_windows || return 1
 
@@ -88,6 +99,12 @@ wine_env_start() {
     local fifo="$_wine_env_prefix/.keeper"
     mkfifo "$fifo"
     "$WINE" cmd.exe <>"$fifo" >/dev/null 2>&1 &
+}
+
+_wine_env_first_program() {
+    "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1 && return 0
+    wine_env_log "starting the prefix failed: $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
+    return 1
 }
 
 # wine_env_settle_windows: settings every prefix gets once, after its boot.
