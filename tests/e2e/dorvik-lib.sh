@@ -14,9 +14,9 @@ reg_view() {
     local view=$1
     shift
     case $view in
-    32) "$WINE" 'C:\windows\syswow64\reg.exe' "$@" /reg:32 ;;
-    64) "$WINE" reg "$@" /reg:64 ;;
-    *) "$WINE" "$REG_EXE" "$@" ;;
+    32) wine_query 'C:\windows\syswow64\reg.exe' "$@" /reg:32 ;;
+    64) wine_query reg "$@" /reg:64 ;;
+    *) wine_query "$REG_EXE" "$@" ;;
     esac
 }
 

@@ -86,7 +86,7 @@ wait_for_file() {
 
 # typelib_path LIBID VERSION: the path a registered type library is recorded under, or nothing.
 typelib_path() {
-    "$WINE" reg query "HKCR\\TypeLib\\$1\\$2\\0\\$TYPELIB_SUBKEY" /ve 2>/dev/null </dev/null |
+    wine_query reg query "HKCR\\TypeLib\\$1\\$2\\0\\$TYPELIB_SUBKEY" /ve 2>/dev/null |
         sed -n 's/^ *(Default) *REG_SZ *//p' | tr -d '\r'
 }
 

@@ -35,11 +35,11 @@ expect_eq "$(typelib_path "{6F1D9A52-3C0B-4E7A-9B21-5A8E0C4D7F13}" 1.0)" 'c:\Gui
 # ProgID's 32-bit view is read by the 32-bit reg.exe (see REG_EXE in wine-env.sh).
 CLSID='{4B7E2C91-5D3A-4F16-9A2E-71C0D8E35A42}'
 for view in /reg:32 /reg:64; do
-    if "$WINE" reg query "HKCR\\CLSID\\$CLSID\\LocalServer32" /ve "$view" </dev/null >/dev/null 2>&1; then seen=1; else seen=0; fi
+    if wine_query reg query "HKCR\\CLSID\\$CLSID\\LocalServer32" /ve "$view" >/dev/null 2>&1; then seen=1; else seen=0; fi
     expect_eq "$seen" "$([[ $view == "$REG_VIEW" ]] && echo 1 || echo 0)" "LocalServer32 in the $view view"
 done
 for reg in reg 'C:\windows\syswow64\reg.exe'; do
-    "$WINE" "$reg" query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve </dev/null >"$SCRATCH/progid.txt" 2>&1 || true
+    wine_query "$reg" query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve >"$SCRATCH/progid.txt" 2>&1 || true
     grep -qF "$CLSID" "$SCRATCH/progid.txt" || fail "the ProgID is not seen by $reg"
 done
 

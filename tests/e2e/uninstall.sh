@@ -13,7 +13,7 @@ UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
 SHARED_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDLLs'
 CONFIRM="Do you want to remove Velmora and all of its components from your computer?"
 
-reg_exe() { "$WINE" "$REG_EXE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+reg_exe() { wine_query "$REG_EXE" "$@" 2>/dev/null | tr -d '\r'; }
 
 # our_keys: every key the product writes, exported as the programs see the registry, and its
 # values under SharedDLLs (a key of the system's, which may stay behind empty).
@@ -23,7 +23,7 @@ our_keys() {
     for key in 'HKCR\DORVIK.DDEINTFC' "HKCR\\CLSID\\$CLSID" "HKCR\\TypeLib\\$LIBID" "HKCR\\TypeLib\\$DORVIK_LIBID" \
         "$UNINSTALL_KEY"; do
         rm -f "$out"
-        if "$WINE" "$REG_EXE" export "$key" "$(winpath "$out")" /y </dev/null >/dev/null 2>&1; then
+        if wine_query "$REG_EXE" export "$key" "$(winpath "$out")" /y </dev/null >/dev/null 2>&1; then
             iconv -f UTF-16LE -t UTF-8 "$out" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' | grep -v '^Windows Registry Editor'
         else
             echo "absent: $key"

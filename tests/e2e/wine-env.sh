@@ -101,6 +101,25 @@ wine_env_start() {
     "$WINE" cmd.exe <>"$fifo" >/dev/null 2>&1 &
 }
 
+# wine_query PROGRAM ARGS...: runs a Windows program that only reads (reg query, say) with
+# standard input closed. Wine has, rarely and under load, failed to start a program at all and
+# said so through its start.exe; such a run is repeated once, so that a reader never reports a
+# key missing that was only not read.
+wine_query() {
+    local out err rc attempt
+    out=$(mktemp) err=$(mktemp)
+    for attempt in 1 2; do
+        rc=0
+        "$WINE" "$@" </dev/null >"$out" 2>"$err" || rc=$?
+        grep -qs 'Application could not be started' "$out" "$err" || break
+        wine_env_log "Wine could not start $1 (run $attempt): $(cat "$err" "$out" | tr -d '\r' | tail -n 2)"
+    done
+    cat "$out"
+    cat "$err" >&2
+    rm -f -- "$out" "$err"
+    return "$rc"
+}
+
 _wine_env_first_program() {
     "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1 && return 0
     wine_env_log "starting the prefix failed: $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
