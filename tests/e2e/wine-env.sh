@@ -77,8 +77,8 @@ wine_env_start() {
     # stamp matches). Booting a prefix twice would leave a second service manager, and RpcSs
     # (COM activation of local servers) would never start.
     if ! _wine_env_first_program; then
-        # Under load a copy's first program has been seen to fail at once ("Application could
-        # not be started"); a fresh copy, never booted either, takes its place.
+        # Under load a copy's first program has been seen to fail at once, silently or with
+        # "Application could not be started"; a fresh copy, never booted either, takes its place.
         [[ -n $booted ]] || return 1
         wine_env_log "copying the prefix again"
         "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -123,8 +123,10 @@ wine_query() {
 }
 
 _wine_env_first_program() {
-    "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1 && return 0
-    wine_env_log "starting the prefix failed: $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
+    local rc=0
+    "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1 || rc=$?
+    ((rc)) || return 0
+    wine_env_log "starting the prefix failed ($rc): $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
     return 1
 }
 
