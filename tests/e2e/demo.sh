@@ -88,13 +88,13 @@ else
     say "  (nothing: the installation was cancelled)"
 fi
 say "type library registration (HKCR\\TypeLib\\$LIBID):"
-wine_query "$REG_EXE" query "HKCR\\TypeLib\\$LIBID" /s 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/^ *\(.\+\)$/demo:   \1/p' || true
+wine_query "$REG_EXE" query "HKCR\\TypeLib\\$LIBID" /s 2>/dev/null | tr -d '\r' | sed -n 's/^ *\(.\+\)$/demo:   \1/p' || true
 say "dorvik's registry entries (written when the installer ran it):"
-CLSID=$(wine_query "$REG_EXE" query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
+CLSID=$(wine_query "$REG_EXE" query 'HKCR\DORVIK.DDEINTFC\CLSID' /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')
 for key in DORVIK.DDEINTFC 'DORVIK.DDEINTFC\CLSID' "CLSID\\$CLSID" "CLSID\\$CLSID\\ProgID" \
     "CLSID\\$CLSID\\InprocHandler32" "CLSID\\$CLSID\\LocalServer32" "CLSID\\$CLSID\\TypeLib" "CLSID\\$CLSID\\Version"; do
     printf 'demo:   HKCR\\%-58s = %s\n' "$key" \
-        "$(wine_query "$REG_EXE" query "HKCR\\$key" /ve </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')"
+        "$(wine_query "$REG_EXE" query "HKCR\\$key" /ve 2>/dev/null | tr -d '\r' | sed -n 's/^ *(Default) *REG_SZ *//p')"
 done
 if [[ -f $INST/Setup.txt ]]; then
     say "Setup.txt, its line-end bytes shown as [CR] and [LF]:"
@@ -104,7 +104,7 @@ for ((i = 0; i < 30; i++)); do [[ -s $MEDIUM/Setup.exe.log ]] && break; sleep 0.
 [[ -s $MEDIUM/Setup.exe.log ]] && say "Setup.exe (stand-in) was started from the medium"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora'
 say "Add or Remove Programs entry ($UNINSTALL_KEY):"
-wine_query "$REG_EXE" query "$UNINSTALL_KEY" </dev/null 2>/dev/null | tr -d '\r' | sed -n 's/^ \+\(.\+\)$/demo:   \1/p' || true
+wine_query "$REG_EXE" query "$UNINSTALL_KEY" 2>/dev/null | tr -d '\r' | sed -n 's/^ \+\(.\+\)$/demo:   \1/p' || true
 
 echo
 say "2. a script client opens documents through DORVIK.DDEINTFC"
@@ -176,7 +176,7 @@ STEPS
     for ((i = 0; i < 50; i++)); do [[ -e $INST ]] || break; sleep 0.1; done  # it deletes itself last
     if [[ -e $INST ]]; then say "c:\Program Files\Velmora\ is still there: $(ls -A "$INST" | tr '\n' ' ')"; else say "c:\Program Files\Velmora\ is gone"; fi
     for key in 'HKCR\DORVIK.DDEINTFC' "HKCR\\TypeLib\\$LIBID" "$UNINSTALL_KEY"; do
-        if wine_query "$REG_EXE" query "$key" </dev/null >/dev/null 2>&1; then say "$key is still there"; else say "$key is gone"; fi
+        if wine_query "$REG_EXE" query "$key" >/dev/null 2>&1; then say "$key is still there"; else say "$key is gone"; fi
     done
 fi
 if [[ -n ${DISPLAY:-} ]]; then /usr/lib/wine/wineserver64 -k 2>/dev/null || true; fi

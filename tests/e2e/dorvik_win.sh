@@ -9,5 +9,5 @@ source "$(dirname "${BASH_SOURCE[0]}")/real-assoc-env.sh"
 wine_env_start
 real_assoc_install "$BIN"
 "$WINE" regedit /s "$(winpath "$FIXTURE")" </dev/null
-wine_query reg query 'HKCR\.dvkplain' /ve </dev/null >/dev/null || { echo "FAIL: the fixture was not imported" >&2; exit 1; }
+wine_query reg query 'HKCR\.dvkplain' /ve >/dev/null || { echo "FAIL: the fixture was not imported" >&2; exit 1; }
 "$WINE" "$BIN/dorvik_win_tests.exe"

@@ -13,7 +13,7 @@ real_assoc_install() {
     cp "$1/standin.exe" "$WINEPREFIX/drive_c/windows/velmora-viewer.exe"
     cp "$1/ddeapp.exe" "$apps/VelApp.exe"
     "$WINE" regedit /s "$(winpath "$REAL_ASSOC_DIR/real_assoc.reg")" </dev/null
-    wine_query reg query 'HKCR\.dvkroot' /ve </dev/null >/dev/null || { echo "FAIL: real_assoc.reg was not imported" >&2; return 1; }
+    wine_query reg query 'HKCR\.dvkroot' /ve >/dev/null || { echo "FAIL: real_assoc.reg was not imported" >&2; return 1; }
     REAL_ASSOC_TABLE=$(winpath "$REAL_ASSOC_DIR/real_assoc.txt")
     export REAL_ASSOC_TABLE
 }

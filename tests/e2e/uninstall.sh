@@ -23,7 +23,7 @@ our_keys() {
     for key in 'HKCR\DORVIK.DDEINTFC' "HKCR\\CLSID\\$CLSID" "HKCR\\TypeLib\\$LIBID" "HKCR\\TypeLib\\$DORVIK_LIBID" \
         "$UNINSTALL_KEY"; do
         rm -f "$out"
-        if wine_query "$REG_EXE" export "$key" "$(winpath "$out")" /y </dev/null >/dev/null 2>&1; then
+        if wine_query "$REG_EXE" export "$key" "$(winpath "$out")" /y >/dev/null 2>&1; then
             iconv -f UTF-16LE -t UTF-8 "$out" | tr -d '\r' | sed '1s/^\xEF\xBB\xBF//' | grep -v '^Windows Registry Editor'
         else
             echo "absent: $key"

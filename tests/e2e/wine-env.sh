@@ -20,8 +20,18 @@ wine_env_log() { printf 'wine-env: %s\n' "$*" >&2; }
 # reg_esc TEXT: TEXT as a string value of a REGEDIT4 file (backslashes and quotes escaped).
 reg_esc() { local s=${1//\\/\\\\}; printf '%s' "${s//\"/\\\"}"; }
 
-# wine_env_start: fresh prefix + Xvfb + persistent wineserver; cleaned up on exit.
+# wine_env_start: fresh prefix + Xvfb + persistent wineserver; cleaned up on exit. Under load a
+# start has been seen to fail at once, rarely, for a boot and for a copy alike (the first program
+# failing silently or with "Application could not be started"); a second start in a new folder,
+# never the same prefix twice, takes its place.
 wine_env_start() {
+    _wine_env_start_once && return 0
+    wine_env_log "starting again in a new folder"
+    wine_env_stop
+    _wine_env_start_once
+}
+
+_wine_env_start_once() {
     local base=${TMPDIR:-/tmp}
     _wine_env_prefix=$(mktemp -d "$base/wine-e2e.XXXXXX")
     export WINEPREFIX=$_wine_env_prefix
@@ -76,20 +86,11 @@ wine_env_start() {
     # The first program creates and boots a new prefix (a copy is not booted again: its update
     # stamp matches). Booting a prefix twice would leave a second service manager, and RpcSs
     # (COM activation of local servers) would never start.
-    if ! _wine_env_first_program; then
-        # Under load a copy's first program has been seen to fail at once, silently or with
-        # "Application could not be started"; a fresh copy, never booted either, takes its place.
-        [[ -n $booted ]] || return 1
-        wine_env_log "copying the prefix again"
-        "$WINESERVER" -k >/dev/null 2>&1 || true
-        "$WINESERVER" -w >/dev/null 2>&1 || true
-        local e
-        for e in "$WINE_TEMPLATE"/.update-timestamp "$WINE_TEMPLATE"/*; do
-            rm -rf -- "${_wine_env_prefix:?}/${e##*/}"
-        done
-        wine_env_copy_prefix "$WINE_TEMPLATE" "$_wine_env_prefix" || return 1
-        "$WINESERVER" -p </dev/null >/dev/null 2>&1
-        _wine_env_first_program || return 1
+    local rc=0
+    "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1 || rc=$?
+    if ((rc)); then
+        wine_env_log "starting the prefix failed ($rc): $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
+        return 1
     fi
     [[ -n $booted ]] || wine_env_settle_windows || return 1
 
@@ -120,14 +121,6 @@ wine_query() {
     cat "$err" >&2
     rm -f -- "$out" "$err"
     return "$rc"
-}
-
-_wine_env_first_program() {
-    local rc=0
-    "$WINE" cmd.exe /c exit </dev/null >"$_wine_env_prefix/.start.log" 2>&1 || rc=$?
-    ((rc)) || return 0
-    wine_env_log "starting the prefix failed ($rc): $(grep -v 'could not open working directory' "$_wine_env_prefix/.start.log" | tail -n 5)"
-    return 1
 }
 
 # wine_env_settle_windows: settings every prefix gets once, after its boot.
@@ -177,12 +170,7 @@ wine_env_copy_prefix() {
 wine_env_boot_template() {
     local dir=$1
     [[ ! -e $dir ]] || { wine_env_log "$dir exists"; return 1; }
-    # A boot has been seen to fail at once, rarely, under load; a second one in a new folder
-    # (never the same prefix twice) takes its place.
-    if ! WINE_TEMPLATE="" wine_env_start; then
-        wine_env_stop
-        WINE_TEMPLATE="" wine_env_start || return 1
-    fi
+    WINE_TEMPLATE="" wine_env_start || return 1
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
     rm -f -- "$_wine_env_prefix"/.keeper "$_wine_env_prefix"/.displayfd "$_wine_env_prefix"/.xvfb.log "$_wine_env_prefix"/.start.log
